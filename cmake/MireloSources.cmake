@@ -1,0 +1,17 @@
+# Splits a folder's C++ sources into the platform-free part and the Win32 part by the naming rule:
+# a file that needs Windows headers ends in _win.cpp or lives in a folder named win/.
+function(mirelo_split_sources dir out_core out_win)
+    file(GLOB_RECURSE all CONFIGURE_DEPENDS "${dir}/*.cpp")
+    set(core "")
+    set(win "")
+    foreach(f IN LISTS all)
+        file(RELATIVE_PATH rel "${dir}" "${f}")
+        if(f MATCHES "_win\\.cpp$" OR rel MATCHES "(^|/)win/")
+            list(APPEND win "${f}")
+        else()
+            list(APPEND core "${f}")
+        endif()
+    endforeach()
+    set(${out_core} "${core}" PARENT_SCOPE)
+    set(${out_win} "${win}" PARENT_SCOPE)
+endfunction()

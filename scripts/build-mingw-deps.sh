@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# Builds jsoncpp and pugixml for the i686 mingw-w64 target from Debian's own source packages
+# into a cached prefix outside the clone: <cache>/i686-w64-mingw32/{include,lib}.
+set -euo pipefail
+
+cache=${1:-/var/cache/mirelo-deps}
+prefix=$cache/i686-w64-mingw32
+stamp=$prefix/.complete-v1
+[ -f "$stamp" ] && exit 0
+
+log() { printf 'setup: %s\n' "$*" >&2; }
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+# Source indexes: derived from the binary sources this machine already uses, so that no archive
+# host is ever named here.
+enable_source_indexes() {
+    local codename out=/etc/apt/sources.list.d/mirelo-deb-src.sources
+    codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
+    if apt-get indextargets 2>/dev/null | grep -q '^Identifier: Sources$'; then
+        return 0
+    fi
+    log "enabling source indexes"
+    local tmp
+    tmp=$(mktemp)
+    # One-line format: deb lines of the release become deb-src lines.
+    for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+        [ -f "$f" ] || continue
+        grep -E "^deb[[:space:]].*[[:space:]]$codename(-[a-z]+)?[[:space:]]" "$f" |
+            sed -E 's/^deb([[:space:]])/deb-src\1/' >>"$tmp.list" || true
+    done
+    # deb822 format: stanzas of the release get Types: deb-src.
+    for f in /etc/apt/sources.list.d/*.sources; do
+        [ -f "$f" ] || continue
+        [ "$f" = "$out" ] && continue
+        awk -v cn="$codename" '
+            BEGIN { RS = ""; ORS = "\n\n" }
+            /(^|\n)Types:[^\n]*deb/ && /(^|\n)Suites:[^\n]*/ {
+                if ($0 !~ ("Suites:[^\n]*" cn)) next
+                if ($0 ~ /(^|\n)Enabled:[[:space:]]*no/) next
+                gsub(/(^|\n)#[^\n]*/, "")
+                sub(/Types:[^\n]*/, "Types: deb-src")
+                print
+            }' "$f" >>"$tmp"
+    done
+    if [ -s "$tmp" ]; then as_root install -m 0644 "$tmp" "$out"; fi
+    if [ -s "$tmp.list" ]; then as_root install -m 0644 "$tmp.list" /etc/apt/sources.list.d/mirelo-deb-src.list; fi
+    rm -f "$tmp" "$tmp.list"
+    as_root apt-get update -qq >/dev/null
+}
+
+enable_source_indexes
+
+work=$cache/src
+rm -rf "$work"
+mkdir -p "$work" "$prefix"
+cd "$work"
+log "fetching jsoncpp and pugixml sources"
+apt-get source -qq --download-only libjsoncpp pugixml >/dev/null 2>&1 ||
+    apt-get source -qq --download-only libjsoncpp pugixml >/dev/null
+for dsc in *.dsc; do dpkg-source -x "$dsc" >/dev/null; done
+
+common=(
+    -G Ninja
+    -DCMAKE_SYSTEM_NAME=Windows
+    -DCMAKE_SYSTEM_PROCESSOR=x86
+    -DCMAKE_C_COMPILER=i686-w64-mingw32-gcc-posix
+    -DCMAKE_CXX_COMPILER=i686-w64-mingw32-g++-posix
+    -DCMAKE_RC_COMPILER=i686-w64-mingw32-windres
+    -DCMAKE_FIND_ROOT_PATH=/usr/i686-w64-mingw32
+    -DCMAKE_BUILD_TYPE=Release
+    -DCMAKE_INSTALL_PREFIX="$prefix"
+    -DBUILD_SHARED_LIBS=OFF
+)
+
+log "building jsoncpp for i686-w64-mingw32"
+src=$(find "$work" -maxdepth 1 -type d -name '*jsoncpp-*' | head -1)
+cmake -S "$src" -B "$work/build-jsoncpp" "${common[@]}" \
+    -DBUILD_STATIC_LIBS=ON -DBUILD_OBJECT_LIBS=OFF \
+    -DJSONCPP_WITH_TESTS=OFF -DJSONCPP_WITH_POST_BUILD_UNITTEST=OFF \
+    -DJSONCPP_WITH_PKGCONFIG_SUPPORT=OFF >/dev/null
+cmake --build "$work/build-jsoncpp" >/dev/null
+cmake --install "$work/build-jsoncpp" >/dev/null
+
+log "building pugixml for i686-w64-mingw32"
+src=$(find "$work" -maxdepth 1 -type d -name 'pugixml-*' | head -1)
+cmake -S "$src" -B "$work/build-pugixml" "${common[@]}" -DPUGIXML_BUILD_TESTS=OFF >/dev/null
+cmake --build "$work/build-pugixml" >/dev/null
+cmake --install "$work/build-pugixml" >/dev/null
+
+rm -rf "$work"
+touch "$stamp"

@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Installs everything the build, the demo and the tests need on Debian 12 (run as root).
+# Idempotent and quiet when everything is already in place.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+deps_cache=${MIRELO_DEPS_CACHE:-/var/cache/mirelo-deps}
+export DEBIAN_FRONTEND=noninteractive
+
+log() { printf 'setup: %s\n' "$*" >&2; }
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+packages=(
+    build-essential cmake ninja-build pkg-config
+    mingw-w64 g++-mingw-w64-i686
+    wine wine32 wine64
+    xvfb xauth xdotool x11-utils imagemagick
+    fonts-nanum locales
+    python3 python3-pytest
+    googletest libgtest-dev
+    libjsoncpp-dev libpugixml-dev
+    espeak-ng sox
+    dpkg-dev
+)
+
+apt_updated=0
+apt_update_once() {
+    if [ $apt_updated -eq 0 ]; then
+        log "apt-get update"
+        as_root apt-get update -qq >/dev/null
+        apt_updated=1
+    fi
+}
+
+# wine32 lives in the i386 architecture.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    log "enabling the i386 architecture"
+    as_root dpkg --add-architecture i386
+    apt_update_once
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    arch_p=$p
+    [ "$p" = wine32 ] && arch_p=wine32:i386
+    if ! dpkg-query -W -f='${Status}' "$arch_p" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$arch_p")
+    fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    apt_update_once
+    log "installing ${missing[*]}"
+    as_root apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# Korean and English UTF-8 locales: the Korean one gives Wine code page 949 and the Korean resources.
+need_locale=0
+for loc in ko_KR.UTF-8 en_US.UTF-8; do
+    if ! locale -a 2>/dev/null | grep -qix "${loc/UTF-8/utf8}"; then need_locale=1; fi
+done
+if [ $need_locale -eq 1 ]; then
+    log "generating ko_KR.UTF-8 and en_US.UTF-8"
+    for loc in ko_KR.UTF-8 en_US.UTF-8; do
+        if ! grep -q "^$loc UTF-8" /etc/locale.gen 2>/dev/null; then
+            echo "$loc UTF-8" | as_root tee -a /etc/locale.gen >/dev/null
+        fi
+    done
+    as_root locale-gen >/dev/null
+fi
+
+"$here/build-mingw-deps.sh" "$deps_cache"
