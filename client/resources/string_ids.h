@@ -1,0 +1,158 @@
+// String-table ids of Mirelo.exe. The numbers are fixed; a new text takes a new number.
+// Only #defines, so that both windres and the C++ sources can include this file.
+#ifndef MIRELO_RESOURCES_STRING_IDS_H
+#define MIRELO_RESOURCES_STRING_IDS_H
+
+// Start-up, single instance and shutdown.
+#define IDS_SOCKETS_INIT_FAILED 102
+#define IDS_TRAY_ICON_FAILED 61325
+// The messenger's window title; the single-instance mutex carries the same name.
+#define IDS_MESSENGER_TITLE 61322
+#define IDS_MUTEX_NAME IDS_MESSENGER_TITLE
+
+// Captions.
+#define IDS_ALERT_CAPTION 61214
+// Caption of the socket error box; also the received-list kind text of schedules, messages and notices.
+#define IDS_NOTIFY_CAPTION 61321
+
+// Pop-up font face.
+#define IDS_POPUP_FONT_FACE 61208
+
+// Row labels of the bulletin-board, mail, schedule, approval, alert and message pop-ups.
+#define IDS_TITLE_LABEL 61204
+#define IDS_BOARD_LABEL 61205
+#define IDS_DATE_LABEL 61206
+#define IDS_POSTER_LABEL 61207
+#define IDS_SENDER_LABEL 61209
+#define IDS_DOC_SUBJECT_LABEL 61210
+#define IDS_PROCESSOR_LABEL 61211
+#define IDS_DRAFTER_LABEL 61212
+#define IDS_PROCESS_DATE_LABEL 61213
+#define IDS_RECIPIENTS_LABEL 61246
+#define IDS_APPROVAL_RECIPIENT_LABEL 61255
+#define IDS_SUBJECT_LABEL 57645
+#define IDS_CONTENTS_LABEL 61259
+#define IDS_POSTED_DATE_LABEL 61279
+
+// Header lines of the bulletin-board, mail and schedule pop-ups.
+#define IDS_MAIL_HEADER 61264
+#define IDS_BBS_HEADER 61266
+#define IDS_SCHEDULE_HEADER 61268
+
+// Message and notice pop-ups.
+#define IDS_ADMIN_MESSAGE_TITLE 61258
+#define IDS_NOTICE_SENDER_SUFFIX 61261
+#define IDS_NOTICE_FALLBACK_TITLE 61281
+
+// Approval document kinds, by the document-kind code character (suffix).
+#define IDS_DOCKIND_DEFAULT 61215
+#define IDS_DOCKIND_AGREE_2 61216
+#define IDS_DOCKIND_AGREE_3 61217
+#define IDS_DOCKIND_AUDIT_4 61218
+#define IDS_DOCKIND_AUDIT_5 61219
+#define IDS_DOCKIND_RECEIVED_6 61220
+#define IDS_DOCKIND_REFERENCE_7 61221
+#define IDS_DOCKIND_REPORT_8 61222
+#define IDS_DOCKIND_DISPATCH_REQUEST_9 61223
+#define IDS_DOCKIND_ENFORCEMENT_A 61224
+#define IDS_DOCKIND_DISTRIBUTED_B 61225
+#define IDS_DOCKIND_RETURNED_D 61226
+#define IDS_DOCKIND_PRE_EXECUTED_E 61227
+#define IDS_DOCKIND_PUBLIC_REVIEW_F 61228
+#define IDS_DOCKIND_PROCESSED_G 61229
+#define IDS_DOCKIND_DRAFT_T 61230
+#define IDS_DOCKIND_REPLY_H 61231
+#define IDS_DOCKIND_APPROVAL_C 61238
+#define IDS_DOCKIND_EXTERNAL_I 61256
+#define IDS_DOCKIND_ADMINISTRATIVE_J 61257
+#define IDS_DOCKIND_ROUTED_K 61262
+#define IDS_DOCKIND_DISPATCH_PROCESSED_L 61341
+#define IDS_DOCKIND_COMPLIANCE_M 61344
+#define IDS_DOCKIND_AGREE_N 61350
+#define IDS_DOCKIND_AUDIT_O 61351
+
+// Approval actions and the word that joins a document kind to its action.
+#define IDS_ACTION_ARRIVED 61232
+#define IDS_ACTION_PROCESSED 61233
+#define IDS_ACTION_REJECTED 61234
+#define IDS_ACTION_CANCELLED 61235
+#define IDS_ACTION_COMPLETED 61236
+#define IDS_ACTION_LINE_CHANGED 61237
+#define IDS_ACTION_HELD 61282
+#define IDS_ACTION_MODIFIED 61283
+#define IDS_ACTION_RETURNED 61352
+#define IDS_ACTION_JOIN_WORD 61245
+
+// Arrival sounds (bare file names).
+#define IDS_SOUND_APPR_ARRIVED 61239
+#define IDS_SOUND_APPR_PROCESSED 61240
+#define IDS_SOUND_APPR_REJECTED 61241
+#define IDS_SOUND_APPR_CANCELLED 61242
+#define IDS_SOUND_APPR_COMPLETED 61243
+#define IDS_SOUND_APPR_LINE_CHANGED 61244
+#define IDS_SOUND_NEW_MAIL 61263
+#define IDS_SOUND_NEW_BBS 61265
+#define IDS_SOUND_NEW_SCHEDULE 61267
+#define IDS_SOUND_APPR_HELD 61288
+#define IDS_SOUND_SEND_ARRIVED 61289
+#define IDS_SOUND_SEND_REJECTED 61290
+#define IDS_SOUND_SEND_COMPLETED 61291
+#define IDS_SOUND_RECV_ARRIVED 61292
+#define IDS_SOUND_AGREE_ARRIVED 61293
+#define IDS_SOUND_AUDIT_ARRIVED 61294
+#define IDS_SOUND_REVIEW_ARRIVED 61295
+#define IDS_SOUND_AGREE_COMPLETED 61297
+#define IDS_SOUND_AUDIT_COMPLETED 61298
+#define IDS_SOUND_RECV_REJECTED 61302
+#define IDS_SOUND_AUDIT_REJECTED 61303
+#define IDS_SOUND_RECV_COMPLETED 61304
+#define IDS_SOUND_RECV_PROCESSED 61305
+
+// Animation clips (bare file names in the program folder).
+#define IDS_CLIP_MAIL 61275
+#define IDS_CLIP_BBS 61276
+#define IDS_CLIP_APPROVAL 61277
+#define IDS_CLIP_SCHEDULE 61278
+
+// Received-list kind texts (column 1).
+#define IDS_LISTKIND_BBS 61310
+#define IDS_LISTKIND_MAIL 61311
+#define IDS_LISTKIND_REVIEW 61312
+#define IDS_LISTKIND_REJECTED 61313
+#define IDS_LISTKIND_ROUTED 61314
+#define IDS_LISTKIND_RETURNED 61315
+#define IDS_LISTKIND_OFFICIAL 61316
+#define IDS_LISTKIND_APPROVAL 61317
+#define IDS_LISTKIND_DISPATCHED 61318
+#define IDS_LISTKIND_ADMINISTRATIVE 61319
+
+// Received-list column headers. These five numbers are ours; nothing outside Mirelo refers to them.
+#define IDS_LISTCOL_TIP 61360
+#define IDS_LISTCOL_KIND 61361
+#define IDS_LISTCOL_TIME 61362
+#define IDS_LISTCOL_TITLE 61363
+#define IDS_LISTCOL_SENDER 61364
+
+// Received-list sentences.
+#define IDS_LISTTEXT_FROM 61333
+#define IDS_LISTTEXT_APPROVAL 61334
+
+// Subject markers; the urgent one is also the urgent label of the pop-ups.
+#define IDS_SECURITY_MARKER 61329
+#define IDS_GENERAL_MARKER 61330
+#define IDS_URGENT_LABEL 61331
+#define IDS_IMPORTANT_MARKER 61332
+
+// Spoken sentences.
+#define IDS_SPEECH_MAIL 61326
+#define IDS_SPEECH_APPROVAL 61327
+#define IDS_SPEECH_MESSAGE 61328
+
+// Messenger start-up failures.
+#define IDS_MESSENGER_LOGIN_FAILED 61323
+#define IDS_MESSENGER_START_FAILED 61324
+
+// Question of the unconfirmed-messages dialog.
+#define IDS_CONFIRM_UNREAD_ON_EXIT 61349
+
+#endif
