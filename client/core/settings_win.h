@@ -1,0 +1,10 @@
+#pragma once
+
+#include "core/settings.h"
+
+namespace mirelo {
+
+// The process-wide settings object: built before start-up runs, saved after everything else.
+ClientSettings& Settings();
+
+}  // namespace mirelo

@@ -1,0 +1,21 @@
+#ifndef MIRELO_RESOURCE_H
+#define MIRELO_RESOURCE_H
+
+/* Icons */
+#define IDI_PROGRAM 129
+#define IDI_ABOUT 135
+#define IDI_TRAY 197
+#define IDI_TRAY_BLINK 198
+
+/* Dialogs and their controls */
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+#define IDD_ABOUT 100
+#define IDC_ABOUT_VERSION 1024
+
+/* Commands */
+#define ID_APP_ABOUT 57664
+#define ID_APP_EXIT 57665
+
+#endif

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+namespace mirelo::win {
+
+// Move-only owner of one handle; Close is the function that releases it.
+template <typename Handle, auto Close, Handle Invalid>
+class UniqueHandle {
+public:
+    UniqueHandle() = default;
+    explicit UniqueHandle(Handle handle) : handle_(handle) {}
+    ~UniqueHandle() { Reset(); }
+    UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.Release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        if (this != &other) Reset(other.Release());
+        return *this;
+    }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+
+    Handle Get() const { return handle_; }
+    Handle* Put() {
+        Reset();
+        return &handle_;
+    }
+    explicit operator bool() const { return handle_ != Invalid; }
+    Handle Release() { return std::exchange(handle_, Invalid); }
+    void Reset(Handle handle = Invalid) {
+        if (handle_ != Invalid) Close(handle_);
+        handle_ = handle;
+    }
+
+private:
+    Handle handle_ = Invalid;
+};
+
+inline void CloseKernelHandle(HANDLE h) { CloseHandle(h); }
+inline void CloseRegistryKey(HKEY key) { RegCloseKey(key); }
+inline void ReleaseModule(HMODULE module) { FreeLibrary(module); }
+
+using UniqueKernelHandle = UniqueHandle<HANDLE, CloseKernelHandle, nullptr>;
+using UniqueRegistryKey = UniqueHandle<HKEY, CloseRegistryKey, nullptr>;
+using UniqueModule = UniqueHandle<HMODULE, ReleaseModule, nullptr>;
+
+}  // namespace mirelo::win
