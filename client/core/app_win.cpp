@@ -27,11 +27,13 @@ bool CMireloApp::InitInstance() {
 
     if (alreadyRunning) {
         mutex_ = nullptr;  // the running client keeps the mutex; this one forgets its handle
+        Settings().CancelSave();
         HandleSecondInstance(appExit);
         return false;
     }
     if (appExit) {
         Log("APPEXIT: closing running clients\n");
+        Settings().CancelSave();
         RequestExit(1);
         return false;
     }

@@ -61,6 +61,9 @@ public:
     void Reload();
     // Writes the user's settings back (nothing when IPAddress is empty); runs once, at destruction.
     void Save();
+    // For a process that did not become the running client: it changed nothing, and writing what
+    // it read would race with, and could undo, the running client's own save.
+    void CancelSave() { saved_ = true; }
 
     bool AnyPopupOpen() const;
     // Converts an INI value of minutes into the held idle time-out in milliseconds.

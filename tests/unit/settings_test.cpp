@@ -185,6 +185,16 @@ TEST_F(SettingsTest, EmptyIPAddressSuppressesTheWholeSave) {
     EXPECT_TRUE(host.Keys("write").empty());
 }
 
+TEST_F(SettingsTest, ACancelledSaveWritesNothing) {
+    {
+        ClientSettings settings(host);
+        settings.UserID = "changed";
+        settings.CancelSave();
+        host.journal.clear();
+    }
+    EXPECT_TRUE(host.Keys("write").empty());
+}
+
 TEST_F(SettingsTest, SaveEmptiesTheTransientTextsAndPopupLists) {
     ClientSettings settings(host);
     settings.AlertCaption = "Alert";
