@@ -48,9 +48,14 @@ void FakeServer::Finish() {
 }
 
 void FakeServer::Run() {
-    while (!stopping_) {
+    while (true) {
+        // Once asked to stop, connections that are already waiting are still served.
+        bool last = stopping_;
         pollfd entry{listenFd_, POLLIN, 0};
-        if (poll(&entry, 1, 20) != 1) {
+        if (poll(&entry, 1, last ? 0 : 20) != 1) {
+            if (last) {
+                break;
+            }
             continue;
         }
         int fd = accept(listenFd_, nullptr, nullptr);

@@ -25,7 +25,7 @@ public:
     int Port() const { return port_; }
     int Accepted() const { return accepted_.load(); }
 
-    // Waits for the script of the current connection to end and stops accepting.
+    // Serves the connections already made, then stops accepting.
     void Finish();
 
 private:

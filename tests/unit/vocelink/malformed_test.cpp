@@ -69,9 +69,7 @@ TEST(Malformed, HugeAnnouncedLengthIsRefusedOrFails) {
     ExpectFailure(With(RawReply(1, "99999999999999999999", true), 10), VOCELINK_ERR_TRANSFER);
 }
 
-TEST(Malformed, NegativeStatusIsPassedOnAndItsDataDropped) {
-    ExpectFailure(With(RawReply(-2, "4", true), 4), -2);
-}
+TEST(Malformed, NegativeStatusIsPassedOnAndItsDataDropped) { ExpectFailure(With(RawReply(-2, "4", true), 4), -2); }
 
 TEST(Malformed, ConnectionClosedMidAudioOfALaterPiece) {
     Bytes answer = With(RawReply(1, "3", false), 3);

@@ -2,8 +2,8 @@
 
 // vocelink-server as a child process of a test, on a free loopback port.
 
-#include <string>
 #include <sys/types.h>
+#include <string>
 #include <vector>
 
 namespace vocelink_test {

@@ -18,7 +18,8 @@ constexpr int kToneBytes = 20000;
 constexpr int kWavHeader = 44;
 
 bool IsRiffWave(const std::vector<char>& data) {
-    return data.size() >= 44 && std::memcmp(data.data(), "RIFF", 4) == 0 && std::memcmp(data.data() + 8, "WAVE", 4) == 0;
+    return data.size() >= 44 && std::memcmp(data.data(), "RIFF", 4) == 0 &&
+           std::memcmp(data.data() + 8, "WAVE", 4) == 0;
 }
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {
@@ -64,8 +65,8 @@ TEST_F(ToneServer, ExtendedBufferSendsOptionsAndLevels) {
     TTSSocket holder = TTS_NO_SOCKET;
     int length = 0;
     int status = 0;
-    char* data = TTSRequestBufferEx(&holder, kLoopback, Port(), "hi", 2, &length, 3, 2, 7, 100, -101, 255, 9, 1, 1,
-                                    &status);
+    char* data =
+        TTSRequestBufferEx(&holder, kLoopback, Port(), "hi", 2, &length, 3, 2, 7, 100, -101, 255, 9, 1, 1, &status);
     EXPECT_EQ(status, 1);
     EXPECT_EQ(length, kWavHeader + kToneBytes);
     EXPECT_NE(data, nullptr);

@@ -2,8 +2,8 @@
 
 namespace vocelink_test {
 
-Piece RequestPiece(TTSSocket* holder, int port, const std::string& text, int firstRequest, int singleReply,
-                   int voice, int format) {
+Piece RequestPiece(TTSSocket* holder, int port, const std::string& text, int firstRequest, int singleReply, int voice,
+                   int format) {
     Piece piece;
     char* data = TTSRequestBuffer(holder, kLoopback, port, text.data(), static_cast<int>(text.size()), &piece.length,
                                   voice, format, firstRequest, singleReply, &piece.status);

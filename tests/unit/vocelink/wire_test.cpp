@@ -70,7 +70,7 @@ TEST(WireHeader, ExtendedRequestSendsOptionBytesAndHalvedSignedLevels) {
     Header h = BuildRequestHeader(fields);
     EXPECT_EQ(h[326], 0xFF);  // low 8 bits of option 1
     EXPECT_EQ(h[327], 0);
-    EXPECT_EQ(h[328], 2);                           // low 8 bits of option 2
+    EXPECT_EQ(h[328], 2);                              // low 8 bits of option 2
     EXPECT_EQ(static_cast<std::int8_t>(h[329]), 50);   // 100 / 2
     EXPECT_EQ(static_cast<std::int8_t>(h[330]), -50);  // -101 / 2 rounds toward zero
     EXPECT_EQ(static_cast<std::int8_t>(h[331]), 0);    // 255 is -1 as a signed byte; -1 / 2 is 0
@@ -132,8 +132,8 @@ TEST(WireHeader, EffectHeaderHasItsOwnLayout) {
     EXPECT_EQ(Field(h.data(), 293, 9), "3");
     EXPECT_EQ(Field(h.data(), 302, 32), "echo");
     EXPECT_EQ(Field(h.data(), 334, 31), "-7");
-    EXPECT_TRUE(ZeroOutside(h.data(), kEffectHeaderSize,
-                            {{1, 3}, {129, 7}, {257, 2}, {289, 2}, {293, 1}, {302, 4}, {334, 2}}));
+    EXPECT_TRUE(
+        ZeroOutside(h.data(), kEffectHeaderSize, {{1, 3}, {129, 7}, {257, 2}, {289, 2}, {293, 1}, {302, 4}, {334, 2}}));
 }
 
 TEST(WireHeader, EffectNameKeepsAtMost31Characters) {
