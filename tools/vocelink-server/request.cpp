@@ -106,11 +106,11 @@ std::optional<Request> DecodeEffectHeader(const std::uint8_t* header) {
 }
 
 std::string Describe(const Request& r, const std::string& utf8Text) {
-    std::string line = std::string(KindName(r.kind)) + " request:";
+    std::string line = std::string(KindName(r.kind)) + " request";
     if (r.kind == RequestKind::Close) {
         return line;
     }
-    line += " voice " + std::to_string(r.voice) + ", format " + std::to_string(r.format);
+    line += ": voice " + std::to_string(r.voice) + ", format " + std::to_string(r.format);
     if (r.kind == RequestKind::Buffer) {
         line += r.singleReply ? ", single reply" : ", pieces";
     }
