@@ -22,13 +22,15 @@ void Drop(Socket* holder) {
 
 // Connects, keeps the connection in the holder and sends the request. 0, or a negative code.
 int StartRequest(const BufferArgs& args, Socket* holder) {
-    if (int code = CheckArguments(args.speech)) {
+    Socket socket = kNoSocket;
+    int code = CheckAndConnect(args.speech, &socket);
+    if (code == VOCELINK_ERR_CONNECT) {
+        *holder = kNoSocket;
+    }
+    if (code != 0) {
         return code;
     }
-    *holder = ConnectTo(args.speech);
-    if (*holder == kNoSocket) {
-        return VOCELINK_ERR_CONNECT;
-    }
+    *holder = socket;
     RequestFields fields;
     fields.type = kTypeBuffer;
     fields.textLength = args.speech.textLength;

@@ -47,8 +47,7 @@ int ReceiveStatusLine(Socket socket, char* line) {
     return length;
 }
 
-}  // namespace
-
+// 0, or the code of the first failing check in the order address, text, voice, format.
 int CheckArguments(const SpeechArgs& args) {
     if (args.address == nullptr || args.address[0] == '\0') {
         return VOCELINK_ERR_ADDRESS;
@@ -65,7 +64,15 @@ int CheckArguments(const SpeechArgs& args) {
     return 0;
 }
 
-Socket ConnectTo(const SpeechArgs& args) { return Connect(args.address, args.port, ConnectTimeoutSeconds()); }
+}  // namespace
+
+int CheckAndConnect(const SpeechArgs& args, Socket* socket) {
+    if (int code = CheckArguments(args)) {
+        return code;
+    }
+    *socket = Connect(args.address, args.port, ConnectTimeoutSeconds());
+    return *socket == kNoSocket ? VOCELINK_ERR_CONNECT : 0;
+}
 
 bool SendRequest(Socket socket, bool marker, const std::uint8_t* header, int headerSize, const char* text,
                  int textLength) {
@@ -94,12 +101,9 @@ std::optional<Reply> ReceiveReply(Socket socket) {
 }
 
 int RequestFile(const FileArgs& args) {
-    if (int code = CheckArguments(args.speech)) {
+    Socket socket = kNoSocket;
+    if (int code = CheckAndConnect(args.speech, &socket)) {
         return code;
-    }
-    Socket socket = ConnectTo(args.speech);
-    if (socket == kNoSocket) {
-        return VOCELINK_ERR_CONNECT;
     }
     if (!IsValidFileName(args.fileName)) {
         CloseSocket(socket);
@@ -120,12 +124,9 @@ int RequestFile(const FileArgs& args) {
 int RequestPlay(const SpeechArgs& args) {
     SpeechArgs play = args;
     play.format = 0;
-    if (int code = CheckArguments(play)) {
+    Socket socket = kNoSocket;
+    if (int code = CheckAndConnect(play, &socket)) {
         return code;
-    }
-    Socket socket = ConnectTo(play);
-    if (socket == kNoSocket) {
-        return VOCELINK_ERR_CONNECT;
     }
     RequestFields fields;
     fields.textLength = play.textLength;
@@ -135,12 +136,9 @@ int RequestPlay(const SpeechArgs& args) {
 }
 
 int RequestEffect(const EffectArgs& args) {
-    if (int code = CheckArguments(args.speech)) {
+    Socket socket = kNoSocket;
+    if (int code = CheckAndConnect(args.speech, &socket)) {
         return code;
-    }
-    Socket socket = ConnectTo(args.speech);
-    if (socket == kNoSocket) {
-        return VOCELINK_ERR_CONNECT;
     }
     if (args.fileName == nullptr) {
         CloseSocket(socket);

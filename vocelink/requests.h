@@ -63,11 +63,9 @@ int CloseConnection(Socket socket);
 
 // Shared by the requests:
 
-// 0, or the code of the first failing check in the order address, text, voice, format.
-int CheckArguments(const SpeechArgs& args);
-
-// Connects with the library's connect timeout.
-Socket ConnectTo(const SpeechArgs& args);
+// Checks the arguments, then connects with the library's connect timeout. 0 with the connection in
+// *socket, or the code of the first failure.
+int CheckAndConnect(const SpeechArgs& args, Socket* socket);
 
 // Sends the marker (when asked), the header and the text; true when every byte went.
 bool SendRequest(Socket socket, bool marker, const std::uint8_t* header, int headerSize, const char* text,

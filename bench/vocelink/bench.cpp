@@ -7,10 +7,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,13 +15,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "launcher.h"
 #include "vocelink.h"
 #include "wire.h"
-
-extern char** environ;
 
 namespace {
 
@@ -76,36 +73,6 @@ bool LibraryRequest(int port, const std::string& text) {
     return status == 1 && length == kAudioBytes;
 }
 
-pid_t StartServer(int* port) {
-    int out[2];
-    if (pipe(out) != 0) {
-        return -1;
-    }
-    std::string toneBytes = std::to_string(kAudioBytes - kWavHeaderBytes);
-    std::vector<std::string> args = {VOCELINK_SERVER_PATH, "--port",  "0",      "--tone",
-                                     "--tone-bytes",       toneBytes, "--quiet"};
-    std::vector<char*> argv;
-    for (std::string& arg : args) {
-        argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-        pid = -1;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    char line[32] = {};
-    for (std::size_t i = 0; i + 1 < sizeof line && read(out[0], &line[i], 1) == 1 && line[i] != '\n'; ++i) {
-    }
-    close(out[0]);
-    *port = std::atoi(line);
-    return pid;
-}
-
 bool ParseArgs(int argc, char** argv, Settings* settings) {
     for (int i = 1; i + 1 < argc; i += 2) {
         std::string name = argv[i];
@@ -137,14 +104,16 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: vocelink-bench [--requests N] [--rounds N] [--port PORT]\n");
         return 2;
     }
-    pid_t server = -1;
+    std::optional<vocelink_server::ServerProcess> server;
     int port = settings.port;
     if (port == 0) {
-        server = StartServer(&port);
-        if (server < 0 || port <= 0) {
-            std::fprintf(stderr, "vocelink-bench: cannot start %s\n", VOCELINK_SERVER_PATH);
+        server.emplace(std::vector<std::string>{"--tone", "--tone-bytes", std::to_string(kAudioBytes - kWavHeaderBytes),
+                                                "--quiet"});
+        if (!server->Started()) {
+            std::fprintf(stderr, "vocelink-bench: vocelink-server did not start\n%s", server->Log().c_str());
             return 1;
         }
+        port = server->Port();
     }
     std::string text(kTextBytes, ' ');
     for (int i = 0; i < kTextBytes; ++i) {
@@ -183,9 +152,8 @@ int main(int argc, char** argv) {
         bareSeconds += std::chrono::duration<double>(middle - start).count();
         librarySeconds += std::chrono::duration<double>(Clock::now() - middle).count();
     }
-    if (server > 0) {
-        kill(server, SIGTERM);
-        waitpid(server, nullptr, 0);
+    if (server) {
+        server->Stop();
     }
     const int total = perRound * settings.rounds;
     std::printf("%d sequential buffer requests each way: %d bytes of text, %d bytes of audio\n", total, kTextBytes,

@@ -31,7 +31,9 @@ Audio MakeAudio(const Server& server, const Request& request) {
     std::string text = ToUtf8(request.text, options.textEncoding);
     std::string voice = !options.voice.empty() ? options.voice : HasHangul(text) ? "ko" : "en";
     Speech speech = SpeakWithEspeak(server.EspeakPath(), voice, text);
-    if (!speech.ok) {
+    if (speech.ok) {
+        server.Note("espeak-ng voice " + voice + ": " + std::to_string(speech.wav.size()) + " bytes");
+    } else {
         Log("cannot synthesise: " + speech.error);
     }
     return Audio{speech.ok, std::move(speech.wav)};

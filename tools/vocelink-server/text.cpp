@@ -22,20 +22,35 @@ int DecodeUtf8(std::string_view text, std::size_t at, char32_t* codePoint) {
         }
         value = (value << 6) | (byte(at + i) & 0x3F);
     }
+    // Overlong forms, surrogates and values past Unicode are not UTF-8 either; rejecting them keeps
+    // more code-page text from passing for UTF-8 by chance.
+    constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (value < kSmallest[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+        return 0;
+    }
     *codePoint = value;
     return length;
 }
 
-bool IsUtf8(std::string_view text) {
-    char32_t ignored = 0;
+// Calls visit(codePoint) for each character until it returns true. False when the bytes are not UTF-8.
+template <typename Visit>
+bool ScanUtf8(std::string_view text, Visit visit) {
+    char32_t c = 0;
     for (std::size_t at = 0; at < text.size();) {
-        int length = DecodeUtf8(text, at, &ignored);
+        int length = DecodeUtf8(text, at, &c);
         if (length == 0) {
             return false;
+        }
+        if (visit(c)) {
+            return true;
         }
         at += static_cast<std::size_t>(length);
     }
     return true;
+}
+
+bool IsUtf8(std::string_view text) {
+    return ScanUtf8(text, [](char32_t) { return false; });
 }
 
 }  // namespace
@@ -69,18 +84,12 @@ std::string ToUtf8(std::string_view text, const std::string& encoding) {
 }
 
 bool HasHangul(std::string_view utf8Text) {
-    char32_t c = 0;
-    for (std::size_t at = 0; at < utf8Text.size();) {
-        int length = DecodeUtf8(utf8Text, at, &c);
-        if (length == 0) {
-            return false;
-        }
-        if ((c >= 0xAC00 && c <= 0xD7A3) || (c >= 0x1100 && c <= 0x11FF) || (c >= 0x3130 && c <= 0x318F)) {
-            return true;
-        }
-        at += static_cast<std::size_t>(length);
-    }
-    return false;
+    bool found = false;
+    ScanUtf8(utf8Text, [&found](char32_t c) {
+        found = (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0x1100 && c <= 0x11FF) || (c >= 0x3130 && c <= 0x318F);
+        return found;
+    });
+    return found;
 }
 
 }  // namespace vocelink_server

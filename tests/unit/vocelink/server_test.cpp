@@ -7,10 +7,12 @@
 #include <cstring>
 #include <fstream>
 
-#include "server_process.h"
+#include "launcher.h"
 #include "test_support.h"
 
 using namespace vocelink_test;
+using vocelink_server::RunServerOnce;
+using vocelink_server::ServerProcess;
 
 namespace {
 
@@ -202,6 +204,18 @@ TEST(Server, SpeechFromEspeakIsAWavOfSeveralThousandBytes) {
     EXPECT_EQ(piece.status, 1);
     EXPECT_TRUE(IsRiffWave(piece.data));
     EXPECT_GT(piece.length, 10000);
+}
+
+TEST(Server, KoreanTextInCodePage949IsSpokenWithTheKoreanVoice) {
+    ServerProcess server({});
+    ASSERT_TRUE(server.Started()) << server.Log();
+    TTSSocket holder = TTS_NO_SOCKET;
+    Piece piece = RequestPiece(&holder, server.Port(), "\xC7\xD1\xB1\xDB \xB8\xDE\xC0\xCF", 1, 1);  // "한글 메일"
+    EXPECT_EQ(piece.status, 1);
+    EXPECT_TRUE(IsRiffWave(piece.data));
+    std::string log = server.Log();
+    EXPECT_NE(log.find("text 9 bytes \"\xED\x95\x9C\xEA\xB8\x80 \xEB\xA9\x94\xEC\x9D\xBC\""), std::string::npos) << log;
+    EXPECT_NE(log.find("espeak-ng voice ko"), std::string::npos) << log;
 }
 
 TEST(Server, FileRequestWritesItsAudioIntoTheOutputFolder) {

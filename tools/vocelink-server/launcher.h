@@ -1,12 +1,12 @@
 #pragma once
 
-// vocelink-server as a child process of a test, on a free loopback port.
+// vocelink-server as a child process of a test or the benchmark, on a free loopback port.
 
 #include <sys/types.h>
 #include <string>
 #include <vector>
 
-namespace vocelink_test {
+namespace vocelink_server {
 
 class ServerProcess {
 public:
@@ -36,4 +36,4 @@ private:
 // exit status and what it printed on stdout and stderr.
 int RunServerOnce(const std::vector<std::string>& options, std::string* output);
 
-}  // namespace vocelink_test
+}  // namespace vocelink_server

@@ -1,4 +1,4 @@
-#include "server_process.h"
+#include "launcher.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -11,12 +11,11 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <thread>
 
 extern char** environ;
 
-namespace vocelink_test {
+namespace vocelink_server {
 namespace {
 
 std::string TempPath() {
@@ -118,4 +117,4 @@ int RunServerOnce(const std::vector<std::string>& options, std::string* output) 
     return result;
 }
 
-}  // namespace vocelink_test
+}  // namespace vocelink_server
