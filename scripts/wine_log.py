@@ -40,29 +40,66 @@ def unescape_debugstr(text: str) -> bytes:
     return bytes(out)
 
 
-def decode_line(raw: str, code_page: str) -> str | None:
-    """The text of one "[Mirelo] " debug line without prefix and line end, or None for other lines."""
+def debug_bytes(raw: str) -> tuple[bytes, bool] | None:
+    """The bytes of one debug-string line and whether Wine cut it; None for other lines."""
     m = DEBUGSTR.match(raw.rstrip('\n'))
     if not m:
         return None
-    text = unescape_debugstr(m.group(1)).decode(code_page, errors='replace').rstrip('\r\n')
-    if m.group(2):
-        text += '...'
-    return text[len('[Mirelo] '):] if text.startswith('[Mirelo] ') else None
+    return unescape_debugstr(m.group(1)), bool(m.group(2))
+
+
+class LogJoiner:
+    """Joins the pieces of long "[Mirelo] " lines ("[Mirelo+] " continues the line before)."""
+
+    def __init__(self, code_page: str):
+        self.code_page = code_page
+        self.pending: bytearray | None = None
+        self.cut = False
+
+    def feed(self, raw: str) -> list[str]:
+        """Takes one stderr line; returns the log lines it completed."""
+        parsed = debug_bytes(raw)
+        if parsed is None:
+            return []
+        data, cut = parsed
+        if data.startswith(b'[Mirelo+] ') and self.pending is not None:
+            self.pending += data[len(b'[Mirelo+] '):]
+            self.cut = self.cut or cut
+            return []
+        done = self.flush()
+        if data.startswith(b'[Mirelo] '):
+            self.pending = bytearray(data[len(b'[Mirelo] '):])
+            self.cut = cut
+        return done
+
+    def flush(self) -> list[str]:
+        if self.pending is None:
+            return []
+        text = bytes(self.pending).decode(self.code_page, errors='replace').rstrip('\r\n')
+        if self.cut:
+            text += '...'
+        self.pending = None
+        return [text]
 
 
 def parse_log(stderr_text: str, code_page: str) -> list[str]:
-    return [line for line in (decode_line(raw, code_page) for raw in stderr_text.splitlines()) if line is not None]
+    joiner = LogJoiner(code_page)
+    lines: list[str] = []
+    for raw in stderr_text.splitlines():
+        lines += joiner.feed(raw)
+    return lines + joiner.flush()
 
 
 def main() -> int:
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument('--code-page', default='cp949', help='ANSI code page of the client (cp949, cp1252)')
     args = parser.parse_args()
+    joiner = LogJoiner(args.code_page)
     for raw in sys.stdin.buffer:
-        line = decode_line(raw.decode('latin-1'), args.code_page)
-        if line is not None:
+        for line in joiner.feed(raw.decode('latin-1')):
             print(f'[Mirelo] {line}', flush=True)
+    for line in joiner.flush():
+        print(f'[Mirelo] {line}', flush=True)
     return 0
 
 

@@ -63,10 +63,12 @@ bool CMireloApp::InitInstance() {
     Log("StoreFile: %s\n", settings.StoreFile.c_str());
     Log("UserKey: %s\n", settings.UserKey.c_str());
 
-    if (CMainFrame::CreateHidden() == nullptr) {
+    CMainFrame* frame = CMainFrame::CreateHidden();
+    if (frame == nullptr) {
         Log("main frame could not be created\n");
         return false;
     }
+    frame->ArmLogOutCheck();
     return true;
 }
 

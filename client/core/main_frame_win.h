@@ -1,26 +1,60 @@
 #pragma once
 
+#include <memory>
+
 #include "win/window.h"
 
 namespace mirelo {
 
+class CNotifyClient;
+
 inline constexpr char kMainFrameClass[] = "NotifyWnd";
 inline constexpr char kMainFrameTitle[] = "QXNotifyTray";
+inline constexpr UINT kTrayCallbackMessage = WM_USER + 100;
+inline constexpr UINT kTrayIconId = 129;
 
-// The client's hidden top-level window. Other programs find it by its title; closing it ends the
-// message loop and so the client.
+// The client's hidden top-level window: owns the tray icon and the receiver, takes the tray's
+// mouse messages and menu commands, runs the presence and log-out timers, and answers WM_COPYDATA
+// from other programs. Other programs find it by its title.
 class CMainFrame final : public win::Window {
 public:
-    CMainFrame() : Window(/*selfDeleting=*/true) {}
+    CMainFrame();
+    ~CMainFrame() override;
 
-    // Registers the class and creates the window. On failure the object is already deleted.
+    // Registers the class and creates the hidden window. On failure the object is already deleted.
     static CMainFrame* CreateHidden();
+
+    CNotifyClient* Client() const { return client_.get(); }
+    // Arms the log-out check when NotifyLogOutType asks for it and a business application runs.
+    int ArmLogOutCheck();
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    LRESULT OnCreate();
+    void OnTimer(UINT_PTR id);
+    void OnIdleTimer();
+    void OnLogOutCheck();
     void OnCommand(int id);
+    LRESULT OnCopyData(const COPYDATASTRUCT* data);
+    void Exit();
+    void OnDestroy();
+    unsigned IdleMilliseconds() const;
+
+    std::unique_ptr<CNotifyClient> client_;
+    bool autoAway_ = false;
+    using LastInputFunction = DWORD(WINAPI*)();
+    LastInputFunction idleUiLastInput_ = nullptr;
+    bool hasLastInputInfo_ = false;
 };
+
+// The running main frame (null before it is created and after it is gone).
+CMainFrame* MainFrame();
+CNotifyClient* NotifyClient();
+
+// Asks the main frame to run RequestExit(flag) once the current message is handled: a socket
+// handler must not destroy the objects it runs in.
+void PostExitRequest(int flag);
 
 }  // namespace mirelo

@@ -14,6 +14,9 @@
 #define IDD_ABOUT 100
 #define IDC_ABOUT_VERSION 1024
 
+/* Menus */
+#define IDR_TRAY_MENU 129
+
 /* Commands */
 #define ID_APP_ABOUT 57664
 #define ID_APP_EXIT 57665

@@ -8,9 +8,21 @@
 
 namespace mirelo::win {
 
+namespace {
+
+// Debuggers show only the start of a long line (Wine about 300 characters, after escaping every
+// byte outside ASCII as four): a long line goes out in pieces, each continued one marked "[Mirelo+] ".
+constexpr std::size_t kPieceBytes = 64;
+
+}  // namespace
+
 void LogText(const std::string& text) {
-    const std::string line = "[Mirelo] " + text;
-    OutputDebugStringA(line.c_str());
+    std::size_t pos = 0;
+    do {
+        const std::string piece = (pos == 0 ? "[Mirelo] " : "[Mirelo+] ") + text.substr(pos, kPieceBytes);
+        OutputDebugStringA(piece.c_str());
+        pos += kPieceBytes;
+    } while (pos < text.size());
 }
 
 void Log(const char* format, ...) {

@@ -11,6 +11,7 @@ import pytest
 sys.path.insert(0, str(pathlib.Path(__file__).parent))
 
 from mirelo_client import MireloInstall  # noqa: E402
+from sender import Sender  # noqa: E402
 from wine_session import REPO, WineSession  # noqa: E402
 from winspect import WinInspect  # noqa: E402
 
@@ -71,3 +72,16 @@ def mirelo(wine, win32_dir, inspector, request):
 @pytest.fixture
 def korean(locale) -> bool:
     return locale.startswith('ko_KR')
+
+
+@pytest.fixture(scope='session')
+def sender(native_dir) -> Sender:
+    tool = Sender(native_dir)
+    if not tool.exe.exists():
+        pytest.exit(f'mirelo-send is not built in {native_dir}', returncode=1)
+    return tool
+
+
+@pytest.fixture(scope='session')
+def tools_dir(win32_dir) -> pathlib.Path:
+    return win32_dir / 'tools'

@@ -3,6 +3,7 @@ from __future__ import annotations
 
 import configparser
 import pathlib
+import random
 import re
 import shutil
 import socket
@@ -15,12 +16,13 @@ MAIN_TITLE = 'QXNotifyTray'
 
 
 def free_port() -> int:
-    """A port free for both UDP and TCP on loopback (and the one above it, for the messenger)."""
-    for _ in range(50):
-        with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as probe:
-            probe.bind(('127.0.0.1', 0))
-            port = probe.getsockname()[1]
-        if port < 65000 and _free(port) and _free(port + 1):
+    """A port free for both UDP and TCP (and the one above it, for the messenger).
+
+    Taken below the ephemeral range, where closed connections in TIME_WAIT do not linger.
+    """
+    for _ in range(200):
+        port = random.randrange(20000, 32000)
+        if _free(port) and _free(port + 1):
             return port
     raise RuntimeError('no free port pair')
 
@@ -75,6 +77,16 @@ class MireloProcess:
             return next((line for line in self.log() if regex.search(line)), None)
 
         return wait_until(find, timeout)
+
+    def wait_count(self, pattern: str, count: int, timeout: float = 20) -> int:
+        """Waits until `count` log lines match; returns how many matched in the end."""
+        regex = re.compile(pattern)
+
+        def matching():
+            return sum(1 for line in self.log() if regex.search(line))
+
+        wait_until(lambda: matching() >= count, timeout)
+        return matching()
 
     def has_log(self, pattern: str) -> bool:
         regex = re.compile(pattern)

@@ -1,0 +1,84 @@
+#include "tray/tray_menu.h"
+
+#include "core/settings.h"
+
+#include <array>
+#include <utility>
+
+namespace mirelo {
+
+namespace {
+
+constexpr std::array<std::pair<int, int>, 4> kAutoClose = {
+    {{kCmdNeverClose, 0}, {kCmdClose3s, 3000}, {kCmdClose10s, 10000}, {kCmdClose30s, 30000}}};
+constexpr std::array<int, 5> kPositions = {kCmdPosCenter, kCmdPosLeftTop, kCmdPosRightTop, kCmdPosLeftBottom,
+                                           kCmdPosRightBottom};
+
+void Mark(TrayMenuPlan& plan, int command, bool on) { (on ? plan.checked : plan.unchecked).push_back(command); }
+
+bool* UsageSwitch(int command, ClientSettings& s) {
+    switch (command) {
+        case kCmdUseMail: return &s.UseMailNotify;
+        case kCmdUseBbs: return &s.UseBBSNotify;
+        case kCmdUseApproval: return &s.UseSancNotify;
+        case kCmdUseSchedule: return &s.UseGSNotify;
+        case kCmdAlwaysOnTop: return &s.UseBringOnTop;
+        case kCmdOnlyUrgency: return &s.OnlyUrgency;
+        default: return nullptr;
+    }
+}
+
+}  // namespace
+
+TrayMenuPlan PlanTrayMenu(const ClientSettings& s) {
+    TrayMenuPlan plan;
+    if (s.ReceiveListMode) {
+        for (int position = kMenuPosLogOut; position >= 1; --position) plan.deletePositions.push_back(position);
+        return plan;
+    }
+    plan.deletePositions.push_back(kMenuPosStatus);
+    plan.deleteCommands = {kCmdLogOn, kCmdLogOut};
+    for (const auto& [command, delay] : kAutoClose) Mark(plan, command, s.FloatTime == delay);
+    Mark(plan, kCmdAlwaysOnTop, s.UseBringOnTop);
+    for (int i = 0; i < static_cast<int>(kPositions.size()); ++i) Mark(plan, kPositions[i], s.DisplayPos == i);
+    Mark(plan, kCmdUseMail, s.UseMailNotify);
+    Mark(plan, kCmdUseBbs, s.UseBBSNotify);
+    Mark(plan, kCmdUseApproval, s.UseSancNotify);
+    Mark(plan, kCmdUseSchedule, s.UseGSNotify);
+    Mark(plan, kCmdOnlyUrgency, s.OnlyUrgency);
+    if (!s.ShowUseNotifyMenu) plan.deletePositions.push_back(kMenuPosUsage);
+    return plan;
+}
+
+SettingsCommandResult ApplySettingsCommand(int command, ClientSettings& s) {
+    for (int i = 0; i < static_cast<int>(kPositions.size()); ++i) {
+        if (command == kPositions[i]) {
+            s.DisplayPos = i;
+            return {true, true};
+        }
+    }
+    for (const auto& [entry, delay] : kAutoClose) {
+        if (command == entry) {
+            s.FloatTime = delay;
+            return {true, false};
+        }
+    }
+    if (bool* flag = UsageSwitch(command, s)) {
+        *flag = !*flag;
+        return {true, false};
+    }
+    return {};
+}
+
+BlinkCounter::Tick BlinkCounter::Next() {
+    Tick tick;
+    const int taken = counter_--;
+    if (taken <= 0) {
+        counter_ = 0;
+        tick.stop = true;
+    }
+    tick.highlight = counter_ % 2 == 1;
+    return tick;
+}
+
+}  // namespace mirelo

@@ -1,0 +1,73 @@
+#include "tray/tray_menu_win.h"
+
+#include "core/main_frame_win.h"
+#include "core/settings_win.h"
+#include "resources/resource.h"
+#include "tray/tray_menu.h"
+#include "win/log.h"
+
+#include <string>
+
+namespace mirelo {
+
+namespace {
+
+constexpr DWORD kMenuDelayMs = 20;
+
+void ApplyPlan(HMENU popup, const TrayMenuPlan& plan) {
+    for (int position : plan.deletePositions) DeleteMenu(popup, static_cast<UINT>(position), MF_BYPOSITION);
+    for (int command : plan.deleteCommands) DeleteMenu(popup, static_cast<UINT>(command), MF_BYCOMMAND);
+    for (int command : plan.checked) CheckMenuItem(popup, static_cast<UINT>(command), MF_BYCOMMAND | MF_CHECKED);
+    for (int command : plan.unchecked) CheckMenuItem(popup, static_cast<UINT>(command), MF_BYCOMMAND | MF_UNCHECKED);
+}
+
+// "About*|Always onTop[x]|Window Position>(Center[x],...)|..." : what the user is shown, for the log.
+std::string Describe(HMENU menu) {
+    std::string text;
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        char label[128] = {};
+        MENUITEMINFOA item{};
+        item.cbSize = sizeof(item);
+        item.fMask = MIIM_STATE | MIIM_SUBMENU | MIIM_FTYPE | MIIM_STRING;
+        item.dwTypeData = label;
+        item.cch = sizeof(label) - 1;
+        if (!GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &item)) continue;
+        if (!text.empty()) text += '|';
+        if (item.fType & MFT_SEPARATOR) {
+            text += '-';
+            continue;
+        }
+        text += label;
+        if (item.fState & MFS_DEFAULT) text += '*';
+        if (item.fState & MFS_CHECKED) text += "[x]";
+        if (item.hSubMenu != nullptr) text += ">(" + Describe(item.hSubMenu) + ")";
+    }
+    return text;
+}
+
+}  // namespace
+
+bool HandleTrayMessage(HWND frame, UINT iconId, UINT mouseMessage) {
+    if (iconId != kTrayIconId) return false;
+    const HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAY_MENU));
+    const HMENU popup = menu != nullptr ? GetSubMenu(menu, 0) : nullptr;
+    if (popup == nullptr) {
+        if (menu != nullptr) DestroyMenu(menu);
+        return false;
+    }
+    if (mouseMessage == WM_RBUTTONUP) {
+        Sleep(kMenuDelayMs);
+        ApplyPlan(popup, PlanTrayMenu(Settings()));
+        SetMenuDefaultItem(popup, kMenuPosAbout, TRUE);
+        POINT cursor{};
+        GetCursorPos(&cursor);
+        win::Log("tray menu: %s\n", Describe(popup).c_str());
+        SetForegroundWindow(frame);
+        TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_LEFTBUTTON, cursor.x, cursor.y, 0, frame, nullptr);
+    }
+    DestroyMenu(menu);
+    return true;
+}
+
+}  // namespace mirelo
