@@ -23,6 +23,7 @@ packages=(
     googletest libgtest-dev
     libjsoncpp-dev libpugixml-dev
     espeak-ng sox
+    valgrind
     dpkg-dev
 )
 

@@ -11,8 +11,4 @@ void Dispatch(int kind, const char* payload, int length) {
     if (CNotifyClient* client = NotifyClient()) client->StartBlink();
 }
 
-void ReadXmlBatch(const std::string& text) { win::Log("xml batch length=%d\n", static_cast<int>(text.size())); }
-
-void StartRefreshThread(int kind) { win::Log("refresh kind=%d\n", kind); }
-
 }  // namespace mirelo

@@ -3,6 +3,8 @@
 #include "core/main_frame_win.h"
 #include "messenger/messenger_win.h"
 #include "reception/dispatch_win.h"
+#include "reception/xml_batch_win.h"
+#include "web/refresh_win.h"
 #include "reception/notify_client_win.h"
 #include "resources/string_ids.h"
 #include "win/log.h"

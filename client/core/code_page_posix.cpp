@@ -1,0 +1,74 @@
+#include "core/code_page_posix.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <vector>
+
+namespace mirelo {
+
+namespace {
+
+// Converts with iconv, one character at a time past anything the target cannot take.
+std::string Convert(const char* from, const char* to, std::string_view input, std::size_t unitSize,
+                    std::string_view replacement) {
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(replacement);
+    std::string out;
+    std::vector<char> buffer(input.size() * 4 + 16);
+    char* in = const_cast<char*>(input.data());
+    std::size_t inLeft = input.size();
+    while (inLeft > 0) {
+        char* outPtr = buffer.data();
+        std::size_t outLeft = buffer.size();
+        const std::size_t result = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+        out.append(buffer.data(), buffer.size() - outLeft);
+        if (result != static_cast<std::size_t>(-1)) break;
+        if (errno == E2BIG) continue;
+        // EILSEQ or EINVAL: replace one unit of input and go on.
+        out.append(replacement);
+        const std::size_t skip = std::min(unitSize, inLeft);
+        in += skip;
+        inLeft -= skip;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    iconv_close(cd);
+    return out;
+}
+
+}  // namespace
+
+IconvCodec::IconvCodec(std::string ansiCodePage) : ansi_(std::move(ansiCodePage)) {}
+
+const char* IconvCodec::Name(CodePage page) const {
+    switch (page) {
+        case CodePage::Utf8: return "UTF-8";
+        case CodePage::Korean: return "CP949";
+        case CodePage::Ansi: break;
+    }
+    return ansi_.c_str();
+}
+
+std::u16string IconvCodec::Decode(std::string_view bytes, CodePage page) const {
+    if (page == CodePage::Utf8) return Utf8ToUtf16(bytes);
+    const std::string replacement("\xFD\xFF", 2);  // U+FFFD, little endian
+    const std::string units = Convert(Name(page), "UTF-16LE", bytes, 1, replacement);
+    std::u16string out(units.size() / 2, u'\0');
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        out[i] = static_cast<char16_t>(static_cast<unsigned char>(units[2 * i]) |
+                                       (static_cast<unsigned char>(units[2 * i + 1]) << 8));
+    }
+    return out;
+}
+
+std::string IconvCodec::Encode(std::u16string_view text, CodePage page) const {
+    if (page == CodePage::Utf8) return Utf16ToUtf8(text);
+    std::string units(text.size() * 2, '\0');
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        units[2 * i] = static_cast<char>(text[i] & 0xFF);
+        units[2 * i + 1] = static_cast<char>(text[i] >> 8);
+    }
+    return Convert("UTF-16LE", Name(page), units, 2, "?");
+}
+
+}  // namespace mirelo
