@@ -39,6 +39,10 @@ extern const Command kRawCommand;
 extern const Command kEndCommand;
 extern const Command kMessengerCommand;
 extern const Command kListenCommand;
+extern const Command kBbsCommand;
+extern const Command kMailCommand;
+extern const Command kScheduleCommand;
+extern const Command kApprovalCommand;
 
 const std::vector<const Command*>& Commands();
 

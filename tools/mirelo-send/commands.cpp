@@ -47,7 +47,8 @@ int ToolUsageError(Context& context, const std::string& message) {
 
 const std::vector<const Command*>& Commands() {
     static const std::vector<const Command*> commands = {&kRawCommand, &kEndCommand, &kMessengerCommand,
-                                                         &kListenCommand};
+                                                         &kListenCommand, &kBbsCommand, &kMailCommand,
+                                                         &kScheduleCommand, &kApprovalCommand};
     return commands;
 }
 
