@@ -56,12 +56,6 @@ std::optional<std::string> ToCodePage949(std::string_view utf8, std::string* err
     return std::nullopt;
 }
 
-std::string TwoDigits(int kind) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d", kind);
-    return text;
-}
-
 std::string FlagText(const PayloadValues& values) {
     if (values.noFlag) return {};
     if (values.urgent) return "1";
@@ -71,7 +65,9 @@ std::string FlagText(const PayloadValues& values) {
 // Combinations the option table cannot check. Empty when all is well.
 std::string CheckValues(const PayloadKind& kind, const PayloadValues& values) {
     if (values.kind == 0) return "--kind is required: " + KindList(kind);
-    if (values.urgent + (values.flag >= 0) + values.noFlag > 1) return "--urgent, --flag and --no-flag exclude each other";
+    if (values.urgent + (values.flag >= 0) + values.noFlag > 1) {
+        return "--urgent, --flag and --no-flag exclude each other";
+    }
     if (values.function.has_value() != values.url.has_value()) {
         return "--function and --url go together (the client drops a function name without a URL; --url '' "
                "sends an empty one)";
@@ -92,7 +88,7 @@ std::string CheckValues(const PayloadKind& kind, const PayloadValues& values) {
 // The field's text as the options give it, before any conversion.
 FieldBytes FieldText(const FieldSpec& spec, std::size_t index, const PayloadValues& values) {
     switch (spec.role) {
-    case FieldRole::KindCode: return {values.kindCode.value_or(TwoDigits(values.kind)), "--kind-code"};
+    case FieldRole::KindCode: return {values.kindCode.value_or(DefaultKindCode(values.kind)), "--kind-code"};
     case FieldRole::SubKind: return {std::to_string(values.subKind), "--sub-kind"};
     case FieldRole::Date: return {values.date ? *values.date : CurrentDate(), "--date"};
     case FieldRole::Recipients: return {values.recipients.value_or(""), "--recipients"};
@@ -122,16 +118,16 @@ std::optional<FieldBytes> LinkBytes(const PayloadValues& values, std::string* er
     if (std::optional<std::string> link = mirelo::BuildLinkField(type, *function, *url)) {
         return FieldBytes{*link, "--function and --url"};
     }
-    *error = "--function is " + std::to_string(function->size()) + " bytes; the link holds a function name of at most " +
-             std::to_string(kShortFieldMax);
+    *error = "--function is " + std::to_string(function->size()) +
+             " bytes; the link holds a function name of at most " + std::to_string(kShortFieldMax);
     return std::nullopt;
 }
 
 std::string SizeError(const FieldBytes& field, std::size_t index, const FieldSpec& spec, std::size_t limit,
                       bool cp949) {
     return field.source + ": " + std::to_string(field.bytes.size()) + " bytes" + (cp949 ? " in code page 949" : "") +
-           " is too long for field " + std::to_string(index) + " (" + std::string(FieldName(spec)) + "), which holds at most " +
-           std::to_string(limit) + " bytes";
+           " is too long for field " + std::to_string(index) + " (" + std::string(FieldName(spec)) +
+           "), which holds at most " + std::to_string(limit) + " bytes";
 }
 
 }  // namespace
@@ -147,6 +143,12 @@ std::string_view FieldName(const FieldSpec& spec) {
     case FieldRole::Text: break;
     }
     return spec.name;
+}
+
+std::string DefaultKindCode(int kind) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d", kind);
+    return text;
 }
 
 std::string KindList(const PayloadKind& kind) {

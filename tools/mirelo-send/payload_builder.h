@@ -58,19 +58,22 @@ extern const PayloadKind kApprovalKind;
 // What the field is, for messages and the help: its role's name, or a Text field's own name.
 std::string_view FieldName(const FieldSpec& spec);
 
+// The kind code text sent unless --kind-code says otherwise: the kind as two digits ("02" for mail).
+std::string DefaultKindCode(int kind);
+
 // The kinds as a reader lists them: "4, 5, 6, 7 or 11".
 std::string KindList(const PayloadKind& kind);
 
 // What the options say, before it becomes bytes.
 struct PayloadValues {
-    int kind = 0;  // 0: not chosen
+    int kind = 0;                                   // 0: not chosen
     std::vector<std::optional<std::string>> texts;  // the Text fields, by field index
     std::optional<std::string> kindCode;
     int subKind = 1;
     std::optional<std::string> date;  // absent: now
     std::optional<std::string> function;
     std::optional<std::string> url;
-    int linkType = -1;  // -1: not given (type 1)
+    int linkType = -1;                   // -1: not given (type 1)
     std::optional<std::string> linkRaw;  // the link field's bytes
     std::optional<std::string> recipients;
     bool urgent = false;

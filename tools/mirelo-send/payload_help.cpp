@@ -40,9 +40,8 @@ struct Column {
 };
 
 Column RoleColumn(const PayloadKind& kind, const FieldSpec& spec) {
-    char code[64];
-    std::snprintf(code, sizeof code, kind.kinds.size() == 1 ? " (default \"%02d\")" : " (default: the kind as two digits)",
-                  kind.kinds.front());
+    const std::string code = kind.kinds.size() == 1 ? " (default \"" + DefaultKindCode(kind.kinds.front()) + "\")"
+                                                    : " (default: the kind as two digits)";
     switch (spec.role) {
     case FieldRole::KindCode: return {"--kind-code TEXT", code};
     case FieldRole::SubKind: return {"--sub-kind N", " (default 1)"};
