@@ -8,6 +8,7 @@
 #include "core/startup_payload.h"
 #include "resources/string_ids.h"
 #include "store/support_win.h"
+#include "win/dialog.h"
 #include "win/log.h"
 #include "win/message_box.h"
 #include "win/resources.h"
@@ -122,6 +123,7 @@ void CMireloApp::ApplyStartupPayload() {
 int CMireloApp::Run() {
     MSG message{};
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (win::IsModelessDialogMessage(message)) continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }

@@ -1,14 +1,75 @@
 #include "reception/dispatch_win.h"
 
+#include <windows.h>
+
 #include "core/main_frame_win.h"
+#include "core/settings_win.h"
+#include "forwarding/forwarding_win.h"
+#include "popups/kind_handlers_win.h"
+#include "reception/dispatch_plan.h"
+#include "reception/notification_record.h"
 #include "reception/notify_client_win.h"
+#include "reception/received_list_text.h"
+#include "resources/string_ids.h"
 #include "win/log.h"
+#include "win/resources.h"
 
 namespace mirelo {
 
-void Dispatch(int kind, const char* payload, int length) {
-    win::Log("dispatch kind=%d length=%d\n", kind, length);
+using win::Log;
+
+namespace {
+
+const TextLoader kLoadText = [](int id) { return win::LoadText(id); };
+
+}  // namespace
+
+CDispatcher::CDispatcher()
+    : bbs_(std::make_unique<BbsHandler>()),
+      mail_(std::make_unique<MailHandler>()),
+      schedule_(std::make_unique<ScheduleHandler>()),
+      approval_(std::make_unique<ApprovalHandler>()) {}
+
+CDispatcher::~CDispatcher() = default;
+
+void CDispatcher::Dispatch(int kind, const char* payload, int length) {
+    Log("dispatch kind=%d length=%d\n", kind, length);
     if (CNotifyClient* client = NotifyClient()) client->StartBlink();
+    ClientSettings& settings = Settings();
+
+    KindHandler* handler = nullptr;
+    switch (FamilyOfKind(kind)) {
+        case Family::Bbs: handler = bbs_.get(); break;
+        case Family::Mail: handler = mail_.get(); break;
+        case Family::Schedule: handler = schedule_.get(); break;
+        case Family::Approval: handler = approval_.get(); break;
+        case Family::Message:
+        case Family::Notice:
+        case Family::Alert:
+            Log("kind %d: no pop-up of its family yet\n", kind);
+            return;
+        case Family::None:
+            return;
+    }
+    handler->Decode(payload, length);
+    const DispatchPlan plan = PlanDispatch(kind, handler->Urgent(), settings);
+    std::string line;
+    if (plan.buildRecord) line = handler->RecordLine(kind);
+    if (plan.playSound) handler->PlaySound();
+    if (plan.showPopup) handler->Show();
+
+    NotificationRecord record;
+    ParseRecordLine(line, record);
+    record.kind = kind;
+
+    if (plan.listed) {
+        const int code = LocalAppCode(plan.family, approval_->SubKind());
+        const std::string kindText;  // the list shows no kind text
+        const ReceivedListTexts texts =
+            BuildReceivedListTexts(kind, record.sender, record.subject, kindText, kLoadText);
+        Log("received list: kind %d, %s\n", kind, texts.listText.c_str());
+        if (plan.family == Family::Mail || plan.family == Family::Approval) NotifyLocalApps(code);
+    }
 }
 
 }  // namespace mirelo

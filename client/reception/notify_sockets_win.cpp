@@ -64,7 +64,7 @@ void CNotifySocket::OnReceive(int) {
             PostExitRequest(1);
             break;
         case DatagramAction::Dispatch:
-            Dispatch(decision.header.kind, buffer + kHeaderSize, decision.header.length);
+            dispatcher_.Dispatch(decision.header.kind, buffer + kHeaderSize, decision.header.length);
             owner_.ForwardToMessenger(buffer, received);
             StartRefreshThread(decision.header.kind);
             break;
@@ -118,7 +118,7 @@ void CNotifyAcceptedSocket::OnReceive(int) {
             if (header.kind == kKindXmlBatch) {
                 ReadXmlBatch(assembler_.Payload());
             } else {
-                Dispatch(header.kind, assembler_.Payload().data(), header.length);
+                dispatcher_.Dispatch(header.kind, assembler_.Payload().data(), header.length);
             }
             break;
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reception/dispatch_win.h"
 #include "reception/tcp_assembler.h"
 #include "win/async_socket.h"
 
@@ -22,6 +23,7 @@ protected:
 
 private:
     CNotifyClient& owner_;
+    CDispatcher dispatcher_;
 };
 
 class CNotifyAcceptedSocket;
@@ -56,6 +58,7 @@ private:
     void Finish();
 
     CNotifyListenSocket& listener_;
+    CDispatcher dispatcher_;
     TcpMessageAssembler assembler_;
     unsigned lastActivity_ = 0;
 };

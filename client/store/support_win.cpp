@@ -2,6 +2,7 @@
 
 #include "core/main_frame_win.h"
 #include "core/settings_win.h"
+#include "popups/unconfirmed_dialog_win.h"
 #include "win/log.h"
 
 #include <cstdio>
@@ -77,6 +78,11 @@ std::string GetVersionString(HMODULE module, const std::string& name) {
 
 void RequestExit(int flag) {
     win::Log("request exit %d\n", flag);
+    const ClientSettings& settings = Settings();
+    if (flag != 0 && settings.QueryCloseApp && settings.AnyPopupOpen()) {
+        ShowUnconfirmedMessagesDialog();
+        return;
+    }
     // Every client window gets one WM_CLOSE; a window that survives it (a foreign one with the same
     // title) is not asked again, so this never spins.
     std::set<HWND> asked;

@@ -2,7 +2,43 @@
 
 #include "win/log.h"
 
+#include <set>
+
 namespace mirelo::win {
+
+namespace {
+
+std::set<HWND>& ModelessDialogs() {
+    static std::set<HWND> dialogs;
+    return dialogs;
+}
+
+// The modeless dialog being created: when its creation fails before its window procedure took
+// charge of it (and so of deleting it), the creator still owns it.
+Dialog* g_creating = nullptr;
+
+}  // namespace
+
+bool IsModelessDialogMessage(MSG& message) {
+    if (message.hwnd == nullptr) return false;
+    const HWND root = GetAncestor(message.hwnd, GA_ROOT);
+    if (ModelessDialogs().count(root) == 0) return false;
+    return IsDialogMessageA(root, &message) != FALSE;
+}
+
+bool Dialog::CreateModeless(HWND owner) {
+    modeless_ = true;
+    g_creating = this;
+    const HWND hwnd = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner,
+                                         &Dialog::Procedure, reinterpret_cast<LPARAM>(this));
+    const bool stillOurs = g_creating == this;
+    g_creating = nullptr;
+    if (hwnd == nullptr) {
+        if (stillOurs) delete this;
+        return false;
+    }
+    return true;
+}
 
 INT_PTR Dialog::RunModal(HWND owner) {
     return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner, &Dialog::Procedure,
@@ -35,6 +71,10 @@ INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
         self = reinterpret_cast<Dialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
     }
     if (self == nullptr) return FALSE;
+    if (message == WM_INITDIALOG && self->modeless_) {
+        ModelessDialogs().insert(hwnd);
+        if (g_creating == self) g_creating = nullptr;
+    }
     INT_PTR result = FALSE;
     try {
         result = self->OnMessage(message, wParam, lParam);
@@ -44,6 +84,15 @@ INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrA(hwnd, DWLP_USER, 0);
         self->hwnd_ = nullptr;
+        if (self->modeless_) {
+            ModelessDialogs().erase(hwnd);
+            try {
+                self->OnFinalDestroy();
+            } catch (...) {
+                Log("dialog clean-up failed\n");
+            }
+            delete self;
+        }
     }
     return result;
 }

@@ -14,6 +14,9 @@ public:
 
     // Runs the dialog modally; returns the code given to EndDialog, or -1 when it cannot be shown.
     INT_PTR RunModal(HWND owner);
+    // Creates the dialog modeless. A modeless dialog deletes its object after its window is gone;
+    // when creation fails the object is deleted too and false is returned.
+    bool CreateModeless(HWND owner);
 
     HWND Handle() const { return hwnd_; }
 
@@ -23,13 +26,20 @@ protected:
     // Default: IDOK and IDCANCEL end the dialog with their id.
     virtual BOOL OnCommand(int id, int notifyCode);
     virtual INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // Runs after the window is gone, just before a modeless dialog deletes itself.
+    virtual void OnFinalDestroy() {}
 
 private:
     static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     int templateId_;
     HWND hwnd_ = nullptr;
+    bool modeless_ = false;
 };
+
+// Lets the open modeless dialogs handle their keyboard messages (Tab, Enter, Esc). Returns true
+// when the message was one of theirs and has been handled.
+bool IsModelessDialogMessage(MSG& message);
 
 // Centres a window on the desktop work area.
 void CenterOnWorkArea(HWND hwnd);

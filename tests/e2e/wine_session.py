@@ -140,6 +140,10 @@ def copy_program(session: WineSession, folder: pathlib.Path, win32_dir: pathlib.
         source = win32_dir / name
         if source.exists():
             shutil.copy2(source, folder / name)
+    # The sounds and clips that ship beside the program.
+    for pattern in ('*.wav', '*.AVI'):
+        for source in win32_dir.glob(pattern):
+            shutil.copy2(source, folder / source.name)
     return folder / 'Mirelo.exe'
 
 

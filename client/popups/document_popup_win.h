@@ -1,0 +1,53 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "popups/popup_win.h"
+
+namespace mirelo {
+
+// One labelled row of a document pop-up. Prepared rows lose their markup, are cut to their limit
+// and get their ampersands doubled on the first paint; the others are drawn as received.
+struct PopupRow {
+    std::string label;
+    std::string value;
+    bool prepared = false;
+    std::size_t limit = 0;
+};
+
+// What a document pop-up (bulletin board, mail, schedule, approval) shows and opens.
+struct DocumentContent {
+    std::string header;
+    bool urgentPrefix = false;  // the urgent label goes in front of the header when painting
+    bool wrapHeader = false;    // the approval header wraps in (66,27)-(width-10,40)
+    std::vector<PopupRow> rows;  // row 0 is the subject row
+    int labelWidth = 45;
+    int firstLabelWidthBig = 55;
+    std::string viewUrl;
+    std::string functionName;
+    int subKind = 0;
+    bool viewNever = false;  // schedules never offer View
+    int viewWidth = 0;
+    int viewHeight = 0;
+    bool bizAppPresent = false;
+};
+
+// The pop-up of the document families: a header sentence, labelled rows, a clip, View and Ok.
+class CDocumentPopup final : public CPopup {
+public:
+    CDocumentPopup(const PopupLook& look, DocumentContent content);
+
+protected:
+    bool ViewOffered() const override;
+    void OpenView() override;
+    void Paint(HDC dc, const RECT& client) override;
+
+private:
+    void PrepareRows();
+
+    DocumentContent content_;
+    bool firstPaintPending_ = true;
+};
+
+}  // namespace mirelo

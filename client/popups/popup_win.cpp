@@ -1,0 +1,224 @@
+#include "popups/popup_win.h"
+
+#include <commctrl.h>
+
+#include <set>
+
+#include "core/main_frame_win.h"
+#include "core/settings_win.h"
+#include "popups/popup_text.h"
+#include "resources/string_ids.h"
+#include "store/support_win.h"
+#include "win/log.h"
+#include "win/resources.h"
+
+namespace mirelo {
+
+using win::Log;
+
+namespace {
+
+constexpr UINT_PTR kAutoCloseTimer = 0;
+
+bool g_closePending = false;
+
+// Every pop-up window of this process, listed or not (close by caption acts on these only).
+std::set<HWND>& LivePopups() {
+    static std::set<HWND> popups;
+    return popups;
+}
+
+}  // namespace
+
+CPopup::CPopup(const PopupLook& look) : Dialog(look.templateId), look_(look) {}
+
+CPopup::~CPopup() = default;
+
+bool CPopup::ShowPopup() {
+    ClientSettings& settings = Settings();
+    if (settings.QueryCloseApp && look_.list != kListNone) {
+        settings.OpenPopupLists[static_cast<std::size_t>(look_.list)].push_back(this);
+    }
+    const HWND previous = settings.UseBringOnTop || look_.bringToTop ? nullptr : GetForegroundWindow();
+    // A failed creation deletes this object: only copies may be used after it.
+    const void* self = this;
+    const int list = look_.list;
+    const int templateId = look_.templateId;
+    if (!CreateModeless(nullptr)) {
+        Log("pop-up template %d could not be created\n", templateId);
+        if (list != kListNone) std::erase(settings.OpenPopupLists[static_cast<std::size_t>(list)], self);
+        return false;
+    }
+    // Not activating the pop-up at all is what keeps the focus where it was: handing the foreground
+    // back to another program afterwards is not always allowed.
+    ShowWindow(Handle(), previous != nullptr ? SW_SHOWNOACTIVATE : SW_SHOW);
+    if (previous != nullptr && GetForegroundWindow() != previous) SetForegroundWindow(previous);
+    if (look_.bringToTop) BringWindowToTop(Handle());
+    return true;
+}
+
+BOOL CPopup::OnInitDialog() {
+    LivePopups().insert(Handle());
+    RECT window{};
+    GetWindowRect(Handle(), &window);
+    width_ = window.right - window.left;
+    height_ = window.bottom - window.top;
+    Place();
+    const bool view = ViewOffered();
+    ShowWindow(GetDlgItem(Handle(), kViewButton), view ? SW_SHOW : SW_HIDE);
+    StartClip();
+    const ClientSettings& settings = Settings();
+    if (settings.FloatTime != 0) SetTimer(Handle(), kAutoCloseTimer, static_cast<UINT>(settings.FloatTime), nullptr);
+
+    GetWindowRect(Handle(), &window);
+    const bool topmost = (GetWindowLongA(Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    Log("pop-up %s shown: template %d at (%ld,%ld) size %dx%d topmost %d view %d\n", look_.familyName,
+        look_.templateId, window.left, window.top, width_, height_, topmost ? 1 : 0, view ? 1 : 0);
+    return TRUE;
+}
+
+void CPopup::Place() {
+    const ClientSettings& settings = Settings();
+    RECT window{};
+    GetWindowRect(Handle(), &window);
+    int x = window.left;
+    int y = window.top;
+    if (const auto at = PlaceInWorkArea(settings.WorkArea, width_, height_, settings.DisplayPos)) {
+        x = at->x;
+        y = at->y;
+    }
+    const bool topmost = settings.UseBringOnTop || look_.forceTopmost;
+    const UINT activation = settings.UseBringOnTop || look_.bringToTop ? 0 : SWP_NOACTIVATE;
+    SetWindowPos(Handle(), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, x, y, width_, height_,
+                 SWP_SHOWWINDOW | activation);
+}
+
+void CPopup::StartClip() {
+    if (look_.clipNameId == 0) return;
+    const RECT& r = look_.clipRect;
+    clip_ = CreateWindowExA(0, ANIMATE_CLASSA, "", WS_CHILD | WS_VISIBLE | ACS_AUTOPLAY, r.left, r.top,
+                            r.right - r.left, r.bottom - r.top, Handle(),
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kClipControl)), GetModuleHandleA(nullptr),
+                            nullptr);
+    if (clip_ == nullptr) return;
+    const std::string path = GetProgramFolder() + win::LoadText(look_.clipNameId);
+    if (SendMessageA(clip_, ACM_OPENA, 0, reinterpret_cast<LPARAM>(path.c_str())) != 0) {
+        SendMessageA(clip_, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
+        MoveWindow(clip_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+        Log("clip playing: %s\n", path.c_str());
+    } else {
+        ShowWindow(clip_, SW_HIDE);
+        Log("clip not found: %s\n", path.c_str());
+    }
+}
+
+BOOL CPopup::OnCommand(int id, int) {
+    switch (id) {
+        case kViewButton:
+            OpenView();
+            DestroyWindow(Handle());
+            return TRUE;
+        case IDOK:
+        case IDCANCEL:
+            DestroyWindow(Handle());
+            return TRUE;
+        default:
+            return FALSE;  // the hidden default button does nothing
+    }
+}
+
+INT_PTR CPopup::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_PAINT:
+            OnPaint();
+            return TRUE;
+        case WM_CLOSE:
+            CloseByCaption();
+            return TRUE;
+        case WM_LBUTTONDOWN:
+            if (!look_.closeOnClick) return FALSE;
+            DestroyWindow(Handle());
+            return TRUE;
+        case WM_TIMER:
+            KillTimer(Handle(), kAutoCloseTimer);
+            DestroyWindow(Handle());
+            return TRUE;
+        case WM_DESTROY:
+            if (clip_ != nullptr) {
+                SendMessageA(clip_, ACM_STOP, 0, 0);
+                SendMessageA(clip_, ACM_OPENA, 0, 0);
+            }
+            return FALSE;
+        default:
+            return Dialog::OnMessage(message, wParam, lParam);
+    }
+}
+
+void CPopup::OnPaint() {
+    PAINTSTRUCT ps{};
+    const HDC dc = BeginPaint(Handle(), &ps);
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    const HBRUSH brush = CreateSolidBrush(look_.background);
+    FillRect(dc, &client, brush);
+    DeleteObject(brush);
+    SetBkMode(dc, TRANSPARENT);
+    Paint(dc, client);
+    EndPaint(Handle(), &ps);
+    if (clip_ != nullptr && IsWindowVisible(clip_)) {
+        SendMessageA(clip_, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
+    }
+}
+
+void CPopup::CloseByCaption() {
+    // The caption no longer matches, then every other pop-up of this process that carries the alert
+    // caption goes: with the Korean resources that is every pop-up.
+    const std::string caption = Settings().AlertCaption;
+    SetWindowTextA(Handle(), (caption + ",").c_str());
+    const std::set<HWND> snapshot = LivePopups();
+    for (HWND other : snapshot) {
+        if (other == Handle() || LivePopups().count(other) == 0) continue;
+        char text[256] = {};
+        GetWindowTextA(other, text, sizeof(text));
+        if (caption == text) DestroyWindow(other);
+    }
+    DestroyWindow(Handle());
+}
+
+void CPopup::OnFinalDestroy() {
+    LivePopups().erase(Handle());
+    ClientSettings& settings = Settings();
+    if (look_.list != kListNone) {
+        auto& list = settings.OpenPopupLists[static_cast<std::size_t>(look_.list)];
+        std::erase(list, static_cast<const void*>(this));
+    }
+    Log("pop-up %s closed\n", look_.familyName);
+    if (settings.QueryCloseApp && g_closePending && !settings.AnyPopupOpen()) {
+        Log("last pop-up read: client ends\n");
+        PostExitRequest(0);
+    }
+}
+
+void CPopup::EnterClosePending() {
+    for (const auto& list : Settings().OpenPopupLists) {
+        for (const void* entry : list) {
+            const auto* popup = static_cast<const CPopup*>(entry);
+            if (const HWND view = GetDlgItem(popup->Handle(), kViewButton); view != nullptr && IsWindowVisible(view)) {
+                ShowWindow(view, SW_HIDE);
+            }
+        }
+    }
+    g_closePending = true;
+    Log("close pending\n");
+}
+
+bool CPopup::ClosePending() { return g_closePending; }
+
+HFONT CreatePopupFont(HDC dc, int points, bool bold) {
+    const std::string face = win::LoadText(IDS_POPUP_FONT_FACE);
+    const int height = -(points * GetDeviceCaps(dc, LOGPIXELSY)) / 72;
+    return CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_CHARACTER_PRECIS, CLIP_CHARACTER_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face.c_str());
+}
+
+}  // namespace mirelo

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "win/dialog.h"
+
+namespace mirelo {
+
+// Lists of OpenPopupLists (zero-based) that the families use.
+enum PopupList : int {
+    kListMessage = 0,
+    kListBbs = 1,
+    kListNotice = 2,
+    kListMail = 3,
+    kListApproval = 4,
+    kListAnimated = 5,
+    kListNone = -1,
+};
+
+// Command ids shared by every pop-up template.
+inline constexpr int kViewButton = 152;
+inline constexpr int kHiddenDefaultButton = 153;
+inline constexpr int kClipControl = 3000;
+
+// What distinguishes one member of the pop-up family from another, for the shared machinery.
+struct PopupLook {
+    int templateId = 0;
+    int list = kListNone;
+    COLORREF background = RGB(255, 255, 255);
+    int clipNameId = 0;  // string id of the clip file name, 0 for none
+    RECT clipRect{};
+    bool closeOnClick = true;
+    bool forceTopmost = false;
+    bool bringToTop = false;  // brought to the top after showing, whatever UseBringOnTop says
+    const char* familyName = "";
+};
+
+// The shared behaviour of every pop-up: listing, placement, z-order, View, clip, auto-close,
+// closing, and ending the program when the user chose to read the remaining pop-ups first.
+class CPopup : public win::Dialog {
+public:
+    // Creates and shows the window as the family does: lists it, keeps the focus where it was when
+    // pop-ups are not brought on top. Returns false when the window could not be created (the object
+    // is gone then).
+    bool ShowPopup();
+
+    // Hides the View buttons of every listed pop-up and ends the program when the last one closes.
+    static void EnterClosePending();
+    static bool ClosePending();
+
+protected:
+    explicit CPopup(const PopupLook& look);
+    ~CPopup() override;
+
+    BOOL OnInitDialog() override;
+    BOOL OnCommand(int id, int notifyCode) override;
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnFinalDestroy() override;
+
+    // Member specific: whether View is offered, what View opens, how the client area is painted.
+    virtual bool ViewOffered() const = 0;
+    virtual void OpenView() = 0;
+    virtual void Paint(HDC dc, const RECT& client) = 0;
+
+    const PopupLook& Look() const { return look_; }
+    int Width() const { return width_; }
+
+private:
+    void Place();
+    void StartClip();
+    void CloseByCaption();
+    void OnPaint();
+
+    PopupLook look_;
+    int width_ = 0;
+    int height_ = 0;
+    HWND clip_ = nullptr;
+};
+
+// Creates a font the way every pop-up does: points at the screen's resolution, bold or regular,
+// in the pop-up font face of the string table.
+HFONT CreatePopupFont(HDC dc, int points, bool bold);
+
+}  // namespace mirelo
