@@ -15,3 +15,13 @@ function(mirelo_split_sources dir out_core out_win)
     set(${out_core} "${core}" PARENT_SCOPE)
     set(${out_win} "${win}" PARENT_SCOPE)
 endfunction()
+
+# Adds every direct subfolder of `dir` that has a CMakeLists.txt; each decides what it builds.
+function(mirelo_add_subfolders dir)
+    file(GLOB children LIST_DIRECTORIES true CONFIGURE_DEPENDS "${dir}/*")
+    foreach(child IN LISTS children)
+        if(IS_DIRECTORY "${child}" AND EXISTS "${child}/CMakeLists.txt")
+            add_subdirectory("${child}")
+        endif()
+    endforeach()
+endfunction()
