@@ -1,0 +1,91 @@
+"""The client's forwarding to local applications under Wine: SendData, IsBizAppPresent, NotifyLocalApps.
+
+forwarding-check runs the client's own forwarding code (linked with PingoProxy as the client is) so that
+its "[Mirelo] " lines can be matched exactly; stand-in.exe owns the business application windows
+("QXNotifyBiz") and the notifier windows and logs what each received.
+"""
+from __future__ import annotations
+
+import pytest
+
+from stand_in import StandIns, run_check, search_order
+from wine_session import parse_log
+
+NAME = 'NotifyClicknView'                # 16 characters
+URL = 'http://gw.example/view?id=1234'  # 30 characters
+
+
+@pytest.fixture
+def forwarding(wine, win32_dir):
+    """Runs forwarding-check; returns its output and the client's log lines."""
+
+    def run(*args) -> tuple[str, list[str]]:
+        output, stderr = run_check(wine, win32_dir / 'forwarding-check.exe', *args, debug=True)
+        return output, parse_log(stderr.decode('latin-1'), wine.code_page)
+
+    return run
+
+
+@pytest.fixture
+def stand_ins(wine, inspector, tools_dir, work_dir, request):
+    with StandIns(wine, inspector, tools_dir, work_dir, request.node.name) as started:
+        yield started
+
+
+def start_line(type_: int, name: str, url: str) -> str:
+    return f'Start SendData() nType={type_}, szJavaScriptFuncName={name}, szCallUrl={url}'
+
+
+def test_send_data_without_a_business_window_sends_nothing(forwarding):
+    output, log = forwarding('senddata', 3, NAME, URL)
+    assert output == 'SendData done\n'
+    assert log == [start_line(3, NAME, URL)] + ['Identical Class Found = ', 'Found Class Count=0', 'End SendData()']
+
+
+def test_send_data_reaches_the_first_ten_of_twelve_business_windows_in_z_order(forwarding, stand_ins):
+    biz = stand_ins.start('biz', '--windows', '12')
+    assert [w.cls for w in biz.windows()] == ['QXNotifyBiz'] * 12
+
+    _, log = forwarding('senddata', 3, NAME, URL)
+    assert log == ([start_line(3, NAME, URL)] + ['Identical Class Found = QXNotifyBiz'] * 10 +
+                   ['Found Class Count=10',
+                    f'copyDataStruct.cbData=47, copyDataStruct.dwData=3, copyDataStruct.lpData=\x10{NAME}{URL}'] +
+                   ['SendMessage To QXNotifyBiz'] * 10 + ['End SendData()'])
+    received = biz.wait_received(10)
+    assert [r.window for r in received] == list(range(10))
+    payload = bytes([16]) + NAME.encode() + URL.encode()
+    assert all((r.code, r.byte_count, r.data) == (3, 47, payload) for r in received)
+
+
+def test_an_empty_function_name_sends_cbdata_0(forwarding, stand_ins):
+    biz = stand_ins.start('biz', '--windows', '1')
+    _, log = forwarding('senddata', 9, '', URL)
+    assert 'copyDataStruct.cbData=0, copyDataStruct.dwData=9, copyDataStruct.lpData=' in log
+    received = biz.wait_received(1)
+    assert [(r.code, r.byte_count, r.data) for r in received] == [(9, 0, b'')]
+
+
+def test_texts_go_in_the_ansi_code_page(forwarding, stand_ins, wine, korean):
+    biz = stand_ins.start('biz', '--windows', '1')
+    url = 'http://gw.example/회의' if korean else 'http://gw.example/café'
+    _, log = forwarding('senddata', 4, 'f', url)
+    assert start_line(4, 'f', url) in log
+    encoded = url.encode(wine.code_page)
+    assert f'copyDataStruct.cbData={2 + len(encoded)}, copyDataStruct.dwData=4, copyDataStruct.lpData=\x01f{url}' in log
+    received = biz.wait_received(1)
+    assert [(r.byte_count, r.data) for r in received] == [(2 + len(encoded), b'\x01f' + encoded)]
+
+
+def test_is_biz_app_present(forwarding, stand_ins):
+    assert forwarding('present')[0] == 'IsBizAppPresent=0\n'
+    stand_ins.start('biz', '--windows', '1')
+    assert forwarding('present')[0] == 'IsBizAppPresent=1\n'
+
+
+def test_notify_local_apps_hands_the_code_to_the_notifier_windows(forwarding, stand_ins):
+    notifiers = stand_ins.start('pingo', '--windows', '3', '--nested')
+    output, _ = forwarding('notify', 100)
+    assert output == 'NotifyLocalApps thread ended\n'
+    expected = search_order(notifiers.windows(), 'QXPingoMsgWnd')
+    received = notifiers.wait_received(len(expected))
+    assert [(r.window, r.code, r.byte_count) for r in received] == [(i, 100, 0) for i in expected]

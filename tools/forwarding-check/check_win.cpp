@@ -1,0 +1,39 @@
+// forwarding-check senddata TYPE NAME URL    SendData(TYPE, NAME, URL)
+// forwarding-check present                   prints "IsBizAppPresent=1" or "IsBizAppPresent=0"
+// forwarding-check notify CODE               NotifyLocalApps(CODE), then waits for its thread to end
+//
+// The client's forwarding functions, run alone so that a test can watch their "[Mirelo] " debug lines
+// and what the stand-in windows receive. Exit code 0 when the call was made, 2 on bad arguments, 1 when
+// the notify thread could not be started.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "forwarding/forwarding_win.h"
+
+int main(int argc, char** argv) {
+    if (argc == 5 && std::strcmp(argv[1], "senddata") == 0) {
+        mirelo::SendData(std::atoi(argv[2]), argv[3], argv[4]);
+        std::puts("SendData done");
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "present") == 0) {
+        std::printf("IsBizAppPresent=%d\n", mirelo::IsBizAppPresent() ? 1 : 0);
+        return 0;
+    }
+    if (argc == 3 && std::strcmp(argv[1], "notify") == 0) {
+        const mirelo::win::UniqueKernelHandle thread = mirelo::NotifyLocalApps(std::atoi(argv[2]));
+        if (!thread) {
+            std::puts("NotifyLocalApps: no thread");
+            return 1;
+        }
+        // The client never waits; this program must, or it would end before the thread has sent.
+        WaitForSingleObject(thread.Get(), INFINITE);
+        std::puts("NotifyLocalApps thread ended");
+        return 0;
+    }
+    std::fputs("usage: forwarding-check senddata TYPE NAME URL | present | notify CODE\n", stderr);
+    return 2;
+}
