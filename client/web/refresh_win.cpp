@@ -1,9 +1,62 @@
 #include "web/refresh_win.h"
 
+#include <windows.h>
+
+#include "core/settings_win.h"
+#include "web/http_form_client_win.h"
+#include "web/refresh.h"
 #include "win/log.h"
+
+#include <exception>
+#include <memory>
 
 namespace mirelo {
 
-void StartRefreshThread(int kind) { win::Log("refresh kind=%d\n", kind); }
+namespace {
+
+// What the thread needs, copied: the settings belong to the user-interface thread.
+struct RefreshJob {
+    std::string url;
+    std::string id;
+};
+
+DWORD WINAPI RefreshThread(LPVOID parameter) {
+    const std::unique_ptr<RefreshJob> job(static_cast<RefreshJob*>(parameter));
+    try {
+        HttpFormClient client;
+        client.ClearParams();
+        for (const FormParam& param : RefreshForm(job->id)) client.AddParam(param.name, param.value);
+        if (client.Request(job->url, kRefreshAgent) != 0) {
+            win::Log("refresh: posted %s to %s, %d bytes of response\n", job->id.c_str(), job->url.c_str(),
+                     static_cast<int>(client.BodyLength()));
+        } else {
+            win::Log("refresh: post to %s failed, error %lu\n", job->url.c_str(), client.LastError());
+        }
+    } catch (...) {
+        // The refresh is a courtesy to the web server: nothing of it may reach the user.
+    }
+    return 0;
+}
+
+}  // namespace
+
+void StartRefreshThread(int kind) {
+    win::Log("refresh kind=%d\n", kind);
+    try {
+        const ClientSettings& settings = Settings();
+        std::string id = RefreshId(kind, settings.UserKey);
+        if (id.empty()) return;
+        auto job = std::make_unique<RefreshJob>(RefreshJob{settings.RefreshUrl, std::move(id)});
+        const HANDLE thread = CreateThread(nullptr, 0, &RefreshThread, job.get(), 0, nullptr);
+        if (thread == nullptr) {
+            win::Log("refresh: no thread, error %lu\n", GetLastError());
+            return;
+        }
+        job.release();  // the thread owns it now
+        CloseHandle(thread);
+    } catch (const std::exception& error) {
+        win::Log("refresh: not started: %s\n", error.what());
+    }
+}
 
 }  // namespace mirelo
