@@ -48,7 +48,8 @@ int ToolUsageError(Context& context, const std::string& message) {
 const std::vector<const Command*>& Commands() {
     static const std::vector<const Command*> commands = {&kRawCommand, &kEndCommand, &kMessengerCommand,
                                                          &kListenCommand, &kBbsCommand, &kMailCommand,
-                                                         &kScheduleCommand, &kApprovalCommand};
+                                                         &kScheduleCommand, &kApprovalCommand, &kBatchCommand,
+                                                         &kStoreCommand};
     return commands;
 }
 
