@@ -35,6 +35,9 @@ fi
 "$root/scripts/setup.sh"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 >/dev/null
+cmake --preset native >/dev/null
+cmake --build --preset native --target mirelo-send >/dev/null
+send=$root/build/native/tools/mirelo-send/mirelo-send
 mkdir -p "$state"
 
 xvfb_pid=""
@@ -60,8 +63,8 @@ trap cleanup INT TERM EXIT
 
 "$root/scripts/wine-prefix.sh" "$WINEPREFIX"
 mkdir -p "$program_dir"
-for f in Mirelo.exe Mirelo.ini PingoProxy.dll vocelink.dll; do
-    [ -f "$root/build/win32/$f" ] && cp "$root/build/win32/$f" "$program_dir/"
+for f in "$root"/build/win32/{Mirelo.exe,Mirelo.ini,PingoProxy.dll,vocelink.dll,*.wav,*.AVI}; do
+    [ -f "$f" ] && cp "$f" "$program_dir/"
 done
 
 # IPAddress, SendPort, BrowserTitle, ListenPort, UserID, AutoKill, Reflesh, NotifyLogOutType, UserKey,
@@ -72,4 +75,27 @@ echo "demo: stop it with Ctrl-C or 'scripts/demo.sh --stop'"
 WINEDEBUG=-all,+debugstr wine "$program_dir/Mirelo.exe" "$link" 2>&1 >/dev/null |
     python3 "$root/scripts/wine_log.py" --code-page "$code_page" &
 client_pid=$!
+
+# A few notifications as the groupware server sends them, once the client listens.
+sleep 4
+now=$(date '+%Y-%m-%d %H:%M')
+if [ "$code_page" = cp949 ]; then
+    texts=("김민지 (영업팀)" "분기 실적 자료가 준비되었습니다" "이준" "공지사항" "금요일 사무실 이전 안내"
+           "박소라" "디자인 검토 회의" "최현" "2027년 예산안")
+else
+    texts=("Kim Minji (Sales)" "Quarterly figures are ready" "Lee Jun" "Notices" "Office move on Friday"
+           "Park Sora" "Design review" "Choi Hyun" "Budget 2027")
+fi
+"$send" mail --sender "${texts[0]}" --subject "${texts[1]}" --date "$now" \
+    --function OpenMail --url "http://127.0.0.1/mail/read?id=7" --port "$port" --quiet || true
+sleep 1
+"$send" bbs --poster "${texts[2]}" --board "${texts[3]}" --title "${texts[4]}" --date "$now" \
+    --function OpenBbs --url "http://127.0.0.1/bbs/view?id=42" --urgent --port "$port" --quiet || true
+sleep 1
+"$send" schedule --requester "${texts[5]}" --subject "${texts[6]}" --date "$now" --port "$port" --quiet || true
+sleep 1
+"$send" approval --kind 4 --doc-kind 8 --action 1 --drafter "${texts[7]}" --subject "${texts[8]}" \
+    --date "$now" --function OpenSanc --url "http://127.0.0.1/sanc/doc?id=9" --port "$port" --quiet || true
+echo "demo: sent a mail, a bulletin-board post, a schedule request and an approval; send more with"
+echo "demo:   $send mail --sender NAME --subject TEXT --port $port"
 wait "$client_pid" || true
