@@ -1,6 +1,7 @@
 #include "store/euc_kr.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace mirelo {
 
@@ -78,7 +79,43 @@ bool IsEucKrForm(std::string_view bytes) {
 
 std::string Utf8ToEucKrXml(std::string_view utf8, const TextCodec& codec) {
     if (IsAscii(utf8)) return std::string(utf8);
+    // ASCII is the same in both encodings, and a store file is mostly ASCII: only the runs of other
+    // characters go through the code page, gathered into one conversion and put back in their places.
+    struct Run {
+        std::size_t begin = 0;  // byte offsets in utf8
+        std::size_t end = 0;
+        std::size_t units = 0;  // UTF-16 units of the run
+    };
+    std::vector<Run> runs;
+    std::u16string foreign;
+    for (std::size_t i = 0; i < utf8.size();) {
+        if ((static_cast<unsigned char>(utf8[i]) & 0x80) == 0) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < utf8.size() && (static_cast<unsigned char>(utf8[end]) & 0x80) != 0) ++end;
+        const std::u16string units = Utf8ToUtf16(utf8.substr(i, end - i));
+        runs.push_back({i, end, units.size()});
+        foreign += units;
+        i = end;
+    }
+    const std::string pairs = codec.Encode(foreign, CodePage::Korean);
     std::string out;
+    if (pairs.size() == 2 * foreign.size() && IsEucKrForm(pairs) && codec.Decode(pairs, CodePage::Korean) == foreign) {
+        out.reserve(utf8.size());
+        std::size_t copied = 0;
+        std::size_t pair = 0;
+        for (const Run& run : runs) {
+            out.append(utf8.substr(copied, run.begin - copied));
+            out.append(pairs, 2 * pair, 2 * run.units);
+            pair += run.units;
+            copied = run.end;
+        }
+        out.append(utf8.substr(copied));
+        return out;
+    }
+    // Some character is not in EUC-KR: the whole text is converted piece by piece.
     out.reserve(utf8.size());
     EncodePiece(Utf8ToUtf16(utf8), codec, out);
     return out;
@@ -86,7 +123,45 @@ std::string Utf8ToEucKrXml(std::string_view utf8, const TextCodec& codec) {
 
 std::string EucKrToUtf8(std::string_view bytes, const TextCodec& codec) {
     if (IsAscii(bytes)) return std::string(bytes);
-    return Utf16ToUtf8(codec.Decode(bytes, CodePage::Korean));
+    // As for encoding, only the byte pairs go through the code page, gathered into one conversion.
+    // Each pair of valid code page 949 decodes to one UTF-16 unit; when the count shows otherwise (a
+    // broken pair, a lone lead byte) the whole text is decoded at once instead.
+    struct Run {
+        std::size_t begin = 0;  // byte offsets in bytes
+        std::size_t end = 0;
+    };
+    std::vector<Run> runs;
+    std::string pairs;
+    for (std::size_t i = 0; i < bytes.size();) {
+        if ((static_cast<unsigned char>(bytes[i]) & 0x80) == 0) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < bytes.size() && (static_cast<unsigned char>(bytes[end]) & 0x80) != 0) {
+            end = std::min(end + 2, bytes.size());  // a lead byte and its trail byte, whatever that is
+        }
+        runs.push_back({i, end});
+        pairs.append(bytes.substr(i, end - i));
+        i = end;
+    }
+    const std::u16string units = codec.Decode(pairs, CodePage::Korean);
+    if (pairs.size() % 2 != 0 || units.size() != pairs.size() / 2) {
+        return Utf16ToUtf8(codec.Decode(bytes, CodePage::Korean));
+    }
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 2);
+    std::size_t copied = 0;
+    std::size_t unit = 0;
+    for (const Run& run : runs) {
+        out.append(bytes.substr(copied, run.begin - copied));
+        const std::size_t count = (run.end - run.begin) / 2;
+        out += Utf16ToUtf8(std::u16string_view(units).substr(unit, count));
+        unit += count;
+        copied = run.end;
+    }
+    out.append(bytes.substr(copied));
+    return out;
 }
 
 std::string AnsiToUtf8(std::string_view ansi, const TextCodec& codec) {

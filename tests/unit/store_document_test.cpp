@@ -44,6 +44,18 @@ TEST(EucKr, ALongTextWithFewForeignCharactersIsConvertedPieceByPiece) {
     EXPECT_EQ(EucKrToUtf8(bytes, kKorean), ReplaceAll(text, "\xEB\x98\xA0", "&#46624;"));
 }
 
+TEST(EucKr, DecodingPairsAtOnceGivesWhatDecodingTheWholeTextGives) {
+    const std::vector<std::string> texts = {
+        "<a t=\"\xC7\xD1\xB1\xDB\"/> x \xB0\xA1",  // EUC-KR pairs between ASCII
+        "\x8C\x63 and \xB0\x41",                       // code page 949 pairs with ASCII trail bytes
+        "tail lead \xB0",                                // a lone lead byte at the end
+        "\x80\x80 \xFF\xFF \xC7",                      // bytes that are no pair at all
+    };
+    for (const std::string& text : texts) {
+        EXPECT_EQ(EucKrToUtf8(text, kKorean), Utf16ToUtf8(kKorean.Decode(text, CodePage::Korean))) << text;
+    }
+}
+
 TEST(EucKr, FormRejectsTheExtensionsOfCodePage949) {
     EXPECT_TRUE(IsEucKrForm("abc\xB0\xA1"));
     EXPECT_FALSE(IsEucKrForm("\x8C\x63"));

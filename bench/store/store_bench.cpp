@@ -1,0 +1,164 @@
+// store-bench [--store N] [--batch N] [--single N]
+//
+// Appends a batch of records (default 1,000) to a store file of N records (default 100,000), once as
+// the client stores an XML batch (one load and one save of the file for the whole batch) and once one
+// record at a time (a load and a save per record, as storing each record on its own does). Both start
+// from the same file; the times and their ratio are printed. --single limits how many records the
+// second run stores and scales its time up to the whole batch. Then the batch is timed against stores
+// of a quarter, a half and the whole size, to show how the time grows with the store.
+// The records carry Korean texts in code page 949, as on a Korean desktop.
+
+#include <stdlib.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/code_page_posix.h"
+#include "store/euc_kr.h"
+#include "store/notification_store.h"
+#include "store/store_files_posix.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+struct Settings {
+    int store = 100000;
+    int batch = 1000;
+    int single = 0;  // 0: the whole batch one at a time
+};
+
+const mirelo::IconvCodec kCodec("CP949");
+
+std::vector<mirelo::NotificationRecord> Records(int count, int first) {
+    static const std::string sender = mirelo::Utf8ToAnsi("홍길동(개발팀)", kCodec);
+    static const std::string subject =
+        mirelo::Utf8ToAnsi("[일반] 주간 업무 보고 및 회의 안건 & 일정 ", kCodec);
+    std::vector<mirelo::NotificationRecord> records(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        mirelo::NotificationRecord& record = records[static_cast<std::size_t>(i)];
+        record.kind = 1 + (first + i) % 11;
+        record.flag = (first + i) % 2;
+        record.date = "2026-12-07 09:30";
+        record.subject = subject + std::to_string(first + i);
+        record.sender = sender;
+        record.functionName = "OpenDocument";
+        record.openUrl = "http://gw.example/approval/view.do?docId=" + std::to_string(first + i) + "&mode=read";
+    }
+    return records;
+}
+
+double Seconds(Clock::duration duration) { return std::chrono::duration<double>(duration).count(); }
+
+std::optional<int> Number(const char* text) {
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (*text == '\0' || *end != '\0' || value < 1 || value > 10'000'000) return std::nullopt;
+    return static_cast<int>(value);
+}
+
+bool ParseArgs(int argc, char** argv, Settings* settings) {
+    for (int i = 1; i < argc; ++i) {
+        int* target = std::strcmp(argv[i], "--store") == 0    ? &settings->store
+                      : std::strcmp(argv[i], "--batch") == 0  ? &settings->batch
+                      : std::strcmp(argv[i], "--single") == 0 ? &settings->single
+                                                              : nullptr;
+        const std::optional<int> value = i + 1 < argc ? Number(argv[i + 1]) : std::nullopt;
+        if (target == nullptr || !value) return false;
+        *target = *value;
+        ++i;
+    }
+    return true;
+}
+
+class Bench {
+public:
+    explicit Bench(fs::path folder) : folder_(std::move(folder)) {}
+
+    // A store file of the given size, made once and copied for every run that needs it.
+    fs::path Store(int records) {
+        const fs::path path = folder_ / ("store-" + std::to_string(records) + ".xml");
+        if (!fs::exists(path)) {
+            mirelo::NotificationStore store(files_, kCodec);
+            store.Save(Records(records, 0), path.string(), [] { return mirelo::SaveOptions{}; });
+        }
+        return path;
+    }
+
+    fs::path Copy(const fs::path& store) {
+        const fs::path work = folder_ / "work.xml";
+        fs::copy_file(store, work, fs::copy_options::overwrite_existing);
+        return work;
+    }
+
+    // The batch appended with one load and one save; returns the time taken.
+    double Batch(const fs::path& store, const std::vector<mirelo::NotificationRecord>& batch) {
+        const fs::path work = Copy(store);
+        mirelo::NotificationStore notificationStore(files_, kCodec);
+        const auto start = Clock::now();
+        const mirelo::StoreReport report =
+            notificationStore.Save(batch, work.string(), [] { return mirelo::SaveOptions{}; });
+        const double seconds = Seconds(Clock::now() - start);
+        if (report.stored != static_cast<int>(batch.size())) std::fprintf(stderr, "store-bench: batch not stored\n");
+        return seconds;
+    }
+
+    // The first `count` records of the batch, each with its own load and save.
+    double OneByOne(const fs::path& store, const std::vector<mirelo::NotificationRecord>& batch, int count) {
+        const fs::path work = Copy(store);
+        mirelo::NotificationStore notificationStore(files_, kCodec);
+        const auto start = Clock::now();
+        for (int i = 0; i < count; ++i) {
+            notificationStore.Save(std::span(&batch[static_cast<std::size_t>(i)], 1), work.string(),
+                                   [] { return mirelo::SaveOptions{}; });
+        }
+        return Seconds(Clock::now() - start);
+    }
+
+private:
+    fs::path folder_;
+    mirelo::PosixStoreFiles files_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Settings settings;
+    if (!ParseArgs(argc, argv, &settings)) {
+        std::fprintf(stderr, "usage: store-bench [--store N] [--batch N] [--single N]\n");
+        return 2;
+    }
+    const int single = settings.single > 0 ? std::min(settings.single, settings.batch) : settings.batch;
+    std::string pattern = (fs::temp_directory_path() / "store-bench-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        std::perror("store-bench: temporary folder");
+        return 1;
+    }
+    const fs::path folder(pattern);
+    Bench bench(folder);
+    const std::vector<mirelo::NotificationRecord> batch = Records(settings.batch, settings.store);
+
+    const fs::path store = bench.Store(settings.store);
+    std::printf("store of %d records (%.1f MB), batch of %d records\n", settings.store,
+                static_cast<double>(fs::file_size(store)) / 1e6, settings.batch);
+    const double batchSeconds = bench.Batch(store, batch);
+    std::printf("batch, one load and one save:      %8.3f s\n", batchSeconds);
+    const double singleSeconds = bench.OneByOne(store, batch, single) * settings.batch / single;
+    std::printf("one record at a time (%d saves): %8.3f s%s\n", settings.batch, singleSeconds,
+                single < settings.batch ? (" (" + std::to_string(single) + " timed, scaled up)").c_str() : "");
+    std::printf("ratio:                             %8.1fx\n", singleSeconds / batchSeconds);
+
+    std::printf("batch time by store size:\n");
+    for (const int size : {settings.store / 4, settings.store / 2, settings.store}) {
+        const double seconds = bench.Batch(bench.Store(size), batch);
+        std::printf("  %8d records  %8.3f s  %6.3f s per 10,000 records\n", size, seconds, seconds * 10000 / size);
+    }
+    fs::remove_all(folder);
+    return 0;
+}
