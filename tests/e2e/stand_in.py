@@ -38,17 +38,6 @@ def windows_path(path: pathlib.Path) -> str:
     return 'Z:' + str(path).replace('/', '\\')
 
 
-def run_check(wine: WineSession, exe: pathlib.Path, *args, timeout: float = 60,
-              debug: bool = False) -> tuple[str, bytes]:
-    """Runs a check program that must succeed; its standard output (with plain line ends) and its stderr."""
-    if not exe.exists():
-        raise AssertionError(f'{exe.name} is not built in {exe.parent}')
-    result = wine.run([str(exe), *[str(a) for a in args]], timeout=timeout, debug=debug)
-    output = result.stdout.decode(errors='replace').replace('\r\n', '\n')
-    assert result.returncode == 0, output + result.stderr.decode(errors='replace')
-    return output, result.stderr
-
-
 class StandIn:
     """One running stand-in.exe."""
 
@@ -94,16 +83,18 @@ class StandIn:
         return self.received()
 
 
-class StandIns:
-    """The stand-ins of one test, all ended when the test is over; their logs go to the test's folder."""
+class StandInDesktop:
+    """The stand-ins and check programs of one test. Their logs and output go to the test's own folder;
+    every stand-in is ended when the test is over."""
 
     def __init__(self, wine: WineSession, inspector, tools_dir: pathlib.Path, work_dir: pathlib.Path, test_name: str):
         self.wine, self.inspector, self.tools_dir = wine, inspector, tools_dir
         self.logs = work_dir / 'logs' / re.sub(r'[^A-Za-z0-9_.-]+', '_', test_name)[:80]
         self.logs.mkdir(parents=True, exist_ok=True)
         self.started: list[StandIn] = []
+        self.runs = 0
 
-    def __enter__(self) -> StandIns:
+    def __enter__(self) -> StandInDesktop:
         return self
 
     def __exit__(self, *exc) -> None:
@@ -120,6 +111,24 @@ class StandIns:
         if stand_in.windows():
             assert 'z-order as created' in stand_in.lines()
         return stand_in
+
+    def run_check(self, exe: pathlib.Path, *args, timeout: float = 60, debug: bool = False) -> tuple[str, bytes]:
+        """Runs a check program that must succeed; returns its standard output (with plain line ends) and
+        its stderr. Both go through files: Wine's system processes, started by the first program of a
+        session, inherit them and would hold pipes open long after the program ended."""
+        if not exe.exists():
+            raise AssertionError(f'{exe.name} is not built in {exe.parent}')
+        self.runs += 1
+        out_path = self.logs / f'{exe.stem}-{self.runs}.stdout'
+        err_path = self.logs / f'{exe.stem}-{self.runs}.stderr'
+        command = ['timeout', '--kill-after=5', str(int(timeout)), 'wine', str(exe), *[str(a) for a in args]]
+        with open(out_path, 'wb') as out, open(err_path, 'wb') as err:
+            code = subprocess.run(command, env=self.wine.env(debug=debug), stdout=out, stderr=err,
+                                  timeout=timeout + 15).returncode
+        output = out_path.read_bytes().decode(errors='replace').replace('\r\n', '\n')
+        stderr = err_path.read_bytes()
+        assert code == 0, output + stderr.decode(errors='replace')
+        return output, stderr
 
 
 def search_order(windows: list[Window], pattern: str) -> list[int]:

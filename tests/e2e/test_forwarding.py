@@ -8,7 +8,7 @@ from __future__ import annotations
 
 import pytest
 
-from stand_in import StandIns, run_check, search_order
+from stand_in import StandInDesktop, search_order
 from wine_session import parse_log
 
 NAME = 'NotifyClicknView'                # 16 characters
@@ -16,20 +16,20 @@ URL = 'http://gw.example/view?id=1234'  # 30 characters
 
 
 @pytest.fixture
-def forwarding(wine, win32_dir):
-    """Runs forwarding-check; returns its output and the client's log lines."""
-
-    def run(*args) -> tuple[str, list[str]]:
-        output, stderr = run_check(wine, win32_dir / 'forwarding-check.exe', *args, debug=True)
-        return output, parse_log(stderr.decode('latin-1'), wine.code_page)
-
-    return run
+def desktop(wine, inspector, tools_dir, work_dir, request):
+    with StandInDesktop(wine, inspector, tools_dir, work_dir, request.node.name) as stand_in_desktop:
+        yield stand_in_desktop
 
 
 @pytest.fixture
-def stand_ins(wine, inspector, tools_dir, work_dir, request):
-    with StandIns(wine, inspector, tools_dir, work_dir, request.node.name) as started:
-        yield started
+def forwarding(desktop, wine, win32_dir):
+    """Runs forwarding-check; returns its output and the client's log lines."""
+
+    def run(*args) -> tuple[str, list[str]]:
+        output, stderr = desktop.run_check(win32_dir / 'forwarding-check.exe', *args, debug=True)
+        return output, parse_log(stderr.decode('latin-1'), wine.code_page)
+
+    return run
 
 
 def start_line(type_: int, name: str, url: str) -> str:
@@ -42,8 +42,8 @@ def test_send_data_without_a_business_window_sends_nothing(forwarding):
     assert log == [start_line(3, NAME, URL)] + ['Identical Class Found = ', 'Found Class Count=0', 'End SendData()']
 
 
-def test_send_data_reaches_the_first_ten_of_twelve_business_windows_in_z_order(forwarding, stand_ins):
-    biz = stand_ins.start('biz', '--windows', '12')
+def test_send_data_reaches_the_first_ten_of_twelve_business_windows_in_z_order(forwarding, desktop):
+    biz = desktop.start('biz', '--windows', '12')
     assert [w.cls for w in biz.windows()] == ['QXNotifyBiz'] * 12
 
     _, log = forwarding('senddata', 3, NAME, URL)
@@ -57,16 +57,16 @@ def test_send_data_reaches_the_first_ten_of_twelve_business_windows_in_z_order(f
     assert all((r.code, r.byte_count, r.data) == (3, 47, payload) for r in received)
 
 
-def test_an_empty_function_name_sends_cbdata_0(forwarding, stand_ins):
-    biz = stand_ins.start('biz', '--windows', '1')
+def test_an_empty_function_name_sends_cbdata_0(forwarding, desktop):
+    biz = desktop.start('biz', '--windows', '1')
     _, log = forwarding('senddata', 9, '', URL)
     assert 'copyDataStruct.cbData=0, copyDataStruct.dwData=9, copyDataStruct.lpData=' in log
     received = biz.wait_received(1)
     assert [(r.code, r.byte_count, r.data) for r in received] == [(9, 0, b'')]
 
 
-def test_texts_go_in_the_ansi_code_page(forwarding, stand_ins, wine, korean):
-    biz = stand_ins.start('biz', '--windows', '1')
+def test_texts_go_in_the_ansi_code_page(forwarding, desktop, wine, korean):
+    biz = desktop.start('biz', '--windows', '1')
     url = 'http://gw.example/회의' if korean else 'http://gw.example/café'
     _, log = forwarding('senddata', 4, 'f', url)
     assert start_line(4, 'f', url) in log
@@ -76,14 +76,14 @@ def test_texts_go_in_the_ansi_code_page(forwarding, stand_ins, wine, korean):
     assert [(r.byte_count, r.data) for r in received] == [(2 + len(encoded), b'\x01f' + encoded)]
 
 
-def test_is_biz_app_present(forwarding, stand_ins):
+def test_is_biz_app_present(forwarding, desktop):
     assert forwarding('present')[0] == 'IsBizAppPresent=0\n'
-    stand_ins.start('biz', '--windows', '1')
+    desktop.start('biz', '--windows', '1')
     assert forwarding('present')[0] == 'IsBizAppPresent=1\n'
 
 
-def test_notify_local_apps_hands_the_code_to_the_notifier_windows(forwarding, stand_ins):
-    notifiers = stand_ins.start('pingo', '--windows', '3', '--nested')
+def test_notify_local_apps_hands_the_code_to_the_notifier_windows(forwarding, desktop):
+    notifiers = desktop.start('pingo', '--windows', '3', '--nested')
     output, _ = forwarding('notify', 100)
     assert output == 'NotifyLocalApps thread ended\n'
     expected = search_order(notifiers.windows(), 'QXPingoMsgWnd')

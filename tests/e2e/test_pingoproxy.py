@@ -11,23 +11,29 @@ import collections
 
 import pytest
 
-from stand_in import StandIns, run_check, search_order
+from stand_in import StandInDesktop, search_order
 
 PATTERN = 'QXPingoMsgWnd'
 
 
 @pytest.fixture
-def check(wine, win32_dir):
-    if not (win32_dir / 'PingoProxy.dll').exists():
-        pytest.fail(f'PingoProxy.dll is not built in {win32_dir}')
-    return lambda *args, timeout=60: run_check(wine, win32_dir / 'pingoproxy-check.exe', *args, timeout=timeout)[0]
+def desktop(wine, inspector, tools_dir, work_dir, request):
+    with StandInDesktop(wine, inspector, tools_dir, work_dir, request.node.name) as stand_in_desktop:
+        yield stand_in_desktop
 
 
 @pytest.fixture
-def notifiers(wine, inspector, tools_dir, work_dir, request):
+def check(desktop, win32_dir):
+    if not (win32_dir / 'PingoProxy.dll').exists():
+        pytest.fail(f'PingoProxy.dll is not built in {win32_dir}')
+    exe = win32_dir / 'pingoproxy-check.exe'
+    return lambda *args, timeout=60: desktop.run_check(exe, *args, timeout=timeout)[0]
+
+
+@pytest.fixture
+def notifiers(desktop):
     """Starts stand-in notifier windows; all are ended after the test."""
-    with StandIns(wine, inspector, tools_dir, work_dir, request.node.name) as stand_ins:
-        yield lambda *args: stand_ins.start('pingo', *args)
+    return lambda *args: desktop.start('pingo', *args)
 
 
 def test_no_notifier_window_returns_0_and_sends_nothing(check, notifiers):
