@@ -74,7 +74,8 @@ BOOL CPopup::OnInitDialog() {
     const bool topmost = (GetWindowLongA(Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
     Log("pop-up %s shown: template %d at (%ld,%ld) size %dx%d topmost %d view %d\n", look_.familyName,
         look_.templateId, window.left, window.top, width_, height_, topmost ? 1 : 0, view ? 1 : 0);
-    return TRUE;
+    // Giving a control the focus would activate the pop-up: only when pop-ups come on top.
+    return settings.UseBringOnTop || look_.bringToTop ? TRUE : FALSE;
 }
 
 void CPopup::Place() {

@@ -219,7 +219,9 @@ def test_pop_ups_leave_the_focus_alone_when_not_brought_on_top(mirelo, sender, i
         send_mail(sender, port)
         line = shown(client, 'mail')[0]
         assert 'topmost 0' in line
-        assert inspector.desktop()['foreground'] == before
+        after = inspector.desktop(all=True)
+        names = {w['hwnd']: (w['title'], w['class']) for w in after['windows']}
+        assert after['foreground'] == before, (names.get(before), names.get(after['foreground']))
     finally:
         inspector.close(cls='QXNotifyBiz', wait_ms=5000)
         biz.wait(timeout=10)
