@@ -129,6 +129,7 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);  // each figure as soon as it is known: the second run takes minutes
     Settings settings;
     if (!ParseArgs(argc, argv, &settings)) {
         std::fprintf(stderr, "usage: store-bench [--store N] [--batch N] [--single N]\n");

@@ -14,46 +14,53 @@ bool IsAscii(std::string_view bytes) {
     return std::all_of(bytes.begin(), bytes.end(), [](char c) { return (static_cast<unsigned char>(c) & 0x80) == 0; });
 }
 
-bool IsAscii(std::u16string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; });
-}
-
 bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
-// Appends the piece in EUC-KR and returns true when every character of it is in EUC-KR. The round trip
+// Characters outside ASCII in EUC-KR: each one a pair of bytes or, where EUC-KR lacks it, a character
+// reference. ends[i] is where the output of UTF-16 unit i ends (both units of a surrogate pair end
+// where its reference does).
+struct Encoded {
+    std::string bytes;
+    std::vector<std::size_t> ends;
+};
+
+void AppendReference(char32_t c, std::size_t units, Encoded& out) {
+    out.bytes += "&#" + std::to_string(static_cast<unsigned long>(c)) + ";";
+    out.ends.insert(out.ends.end(), units, out.bytes.size());
+}
+
+// Appends the piece and returns true when every character of it is an EUC-KR pair. The round trip
 // catches both the '?' of a character the code page lacks and a "best fit" the platform substitutes.
-bool TryEncode(std::u16string_view text, const TextCodec& codec, std::string& out) {
-    if (IsAscii(text)) {
-        out.append(text.begin(), text.end());
-        return true;
+bool TryPairs(std::u16string_view text, const TextCodec& codec, Encoded& out) {
+    const std::string bytes = codec.Encode(text, CodePage::Korean);
+    if (bytes.size() != 2 * text.size() || !IsEucKrForm(bytes) || codec.Decode(bytes, CodePage::Korean) != text) {
+        return false;
     }
-    std::string bytes = codec.Encode(text, CodePage::Korean);
-    if (!IsEucKrForm(bytes) || codec.Decode(bytes, CodePage::Korean) != text) return false;
-    out += bytes;
+    for (std::size_t i = 1; i <= text.size(); ++i) out.ends.push_back(out.bytes.size() + 2 * i);
+    out.bytes += bytes;
     return true;
 }
 
-void EncodeByCharacter(std::u16string_view text, const TextCodec& codec, std::string& out) {
+void EncodeByCharacter(std::u16string_view text, const TextCodec& codec, Encoded& out) {
     std::size_t i = 0;
     while (i < text.size()) {
         const char16_t unit = text[i];
         if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
             // Nothing outside the Basic Multilingual Plane is in EUC-KR.
-            const char32_t c = 0x10000 + ((unit - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            out += "&#" + std::to_string(static_cast<unsigned long>(c)) + ";";
+            AppendReference(0x10000 + ((unit - 0xD800) << 10) + (text[i + 1] - 0xDC00), 2, out);
             i += 2;
             continue;
         }
-        if (!TryEncode(text.substr(i, 1), codec, out)) out += "&#" + std::to_string(unit) + ";";
+        if (!TryPairs(text.substr(i, 1), codec, out)) AppendReference(unit, 1, out);
         ++i;
     }
 }
 
 // Halves a piece that failed as a whole, so that a long text with a few foreign characters costs a
 // number of conversions that grows with the count of those characters, not with the text's length.
-void EncodePiece(std::u16string_view text, const TextCodec& codec, std::string& out) {
-    if (TryEncode(text, codec, out)) return;
+void EncodePiece(std::u16string_view text, const TextCodec& codec, Encoded& out) {
+    if (TryPairs(text, codec, out)) return;
     if (text.size() <= kCharacterwiseUnits) {
         EncodeByCharacter(text, codec, out);
         return;
@@ -62,6 +69,48 @@ void EncodePiece(std::u16string_view text, const TextCodec& codec, std::string& 
     if (IsLowSurrogate(text[middle])) ++middle;  // never split a surrogate pair
     EncodePiece(text.substr(0, middle), codec, out);
     EncodePiece(text.substr(middle), codec, out);
+}
+
+// ASCII is the same in UTF-8, EUC-KR and code page 949, and a store file is mostly ASCII: only the
+// runs of other bytes go through the code page, gathered into one conversion and put back in their
+// places.
+struct Run {
+    std::size_t begin = 0;  // byte offsets
+    std::size_t end = 0;
+};
+
+// The maximal runs of bytes outside ASCII. A byte outside ASCII takes `step` bytes with it: 1 for
+// UTF-8, 2 for code page 949, whose trail byte may be an ASCII letter.
+std::vector<Run> ForeignRuns(std::string_view text, std::size_t step) {
+    std::vector<Run> runs;
+    for (std::size_t i = 0; i < text.size();) {
+        if ((static_cast<unsigned char>(text[i]) & 0x80) == 0) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0x80) != 0) {
+            end = std::min(end + step, text.size());
+        }
+        runs.push_back({i, end});
+        i = end;
+    }
+    return runs;
+}
+
+// The text with every run replaced by what `append` writes for it (given the run's index).
+template <typename Append>
+std::string Interleave(std::string_view text, const std::vector<Run>& runs, Append append) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 2);
+    std::size_t copied = 0;
+    for (std::size_t index = 0; index < runs.size(); ++index) {
+        out.append(text.substr(copied, runs[index].begin - copied));
+        append(index, out);
+        copied = runs[index].end;
+    }
+    out.append(text.substr(copied));
+    return out;
 }
 
 }  // namespace
@@ -79,89 +128,40 @@ bool IsEucKrForm(std::string_view bytes) {
 
 std::string Utf8ToEucKrXml(std::string_view utf8, const TextCodec& codec) {
     if (IsAscii(utf8)) return std::string(utf8);
-    // ASCII is the same in both encodings, and a store file is mostly ASCII: only the runs of other
-    // characters go through the code page, gathered into one conversion and put back in their places.
-    struct Run {
-        std::size_t begin = 0;  // byte offsets in utf8
-        std::size_t end = 0;
-        std::size_t units = 0;  // UTF-16 units of the run
-    };
-    std::vector<Run> runs;
+    const std::vector<Run> runs = ForeignRuns(utf8, 1);
     std::u16string foreign;
-    for (std::size_t i = 0; i < utf8.size();) {
-        if ((static_cast<unsigned char>(utf8[i]) & 0x80) == 0) {
-            ++i;
-            continue;
-        }
-        std::size_t end = i;
-        while (end < utf8.size() && (static_cast<unsigned char>(utf8[end]) & 0x80) != 0) ++end;
-        const std::u16string units = Utf8ToUtf16(utf8.substr(i, end - i));
-        runs.push_back({i, end, units.size()});
-        foreign += units;
-        i = end;
+    std::vector<std::size_t> runEnds;  // where each run's units end in foreign
+    for (const Run& run : runs) {
+        foreign += Utf8ToUtf16(utf8.substr(run.begin, run.end - run.begin));
+        runEnds.push_back(foreign.size());
     }
-    const std::string pairs = codec.Encode(foreign, CodePage::Korean);
-    std::string out;
-    if (pairs.size() == 2 * foreign.size() && IsEucKrForm(pairs) && codec.Decode(pairs, CodePage::Korean) == foreign) {
-        out.reserve(utf8.size());
-        std::size_t copied = 0;
-        std::size_t pair = 0;
-        for (const Run& run : runs) {
-            out.append(utf8.substr(copied, run.begin - copied));
-            out.append(pairs, 2 * pair, 2 * run.units);
-            pair += run.units;
-            copied = run.end;
-        }
-        out.append(utf8.substr(copied));
-        return out;
-    }
-    // Some character is not in EUC-KR: the whole text is converted piece by piece.
-    out.reserve(utf8.size());
-    EncodePiece(Utf8ToUtf16(utf8), codec, out);
-    return out;
+    Encoded encoded;
+    encoded.ends.reserve(foreign.size());
+    EncodePiece(foreign, codec, encoded);
+    return Interleave(utf8, runs, [&](std::size_t index, std::string& out) {
+        const std::size_t begin = index == 0 ? 0 : encoded.ends[runEnds[index - 1] - 1];
+        const std::size_t end = encoded.ends[runEnds[index] - 1];
+        out.append(encoded.bytes, begin, end - begin);
+    });
 }
 
 std::string EucKrToUtf8(std::string_view bytes, const TextCodec& codec) {
     if (IsAscii(bytes)) return std::string(bytes);
-    // As for encoding, only the byte pairs go through the code page, gathered into one conversion.
     // Each pair of valid code page 949 decodes to one UTF-16 unit; when the count shows otherwise (a
     // broken pair, a lone lead byte) the whole text is decoded at once instead.
-    struct Run {
-        std::size_t begin = 0;  // byte offsets in bytes
-        std::size_t end = 0;
-    };
-    std::vector<Run> runs;
+    const std::vector<Run> runs = ForeignRuns(bytes, 2);
     std::string pairs;
-    for (std::size_t i = 0; i < bytes.size();) {
-        if ((static_cast<unsigned char>(bytes[i]) & 0x80) == 0) {
-            ++i;
-            continue;
-        }
-        std::size_t end = i;
-        while (end < bytes.size() && (static_cast<unsigned char>(bytes[end]) & 0x80) != 0) {
-            end = std::min(end + 2, bytes.size());  // a lead byte and its trail byte, whatever that is
-        }
-        runs.push_back({i, end});
-        pairs.append(bytes.substr(i, end - i));
-        i = end;
-    }
+    for (const Run& run : runs) pairs.append(bytes.substr(run.begin, run.end - run.begin));
     const std::u16string units = codec.Decode(pairs, CodePage::Korean);
     if (pairs.size() % 2 != 0 || units.size() != pairs.size() / 2) {
         return Utf16ToUtf8(codec.Decode(bytes, CodePage::Korean));
     }
-    std::string out;
-    out.reserve(bytes.size() + bytes.size() / 2);
-    std::size_t copied = 0;
     std::size_t unit = 0;
-    for (const Run& run : runs) {
-        out.append(bytes.substr(copied, run.begin - copied));
-        const std::size_t count = (run.end - run.begin) / 2;
+    return Interleave(bytes, runs, [&](std::size_t index, std::string& out) {
+        const std::size_t count = (runs[index].end - runs[index].begin) / 2;
         out += Utf16ToUtf8(std::u16string_view(units).substr(unit, count));
         unit += count;
-        copied = run.end;
-    }
-    out.append(bytes.substr(copied));
-    return out;
+    });
 }
 
 std::string AnsiToUtf8(std::string_view ansi, const TextCodec& codec) {

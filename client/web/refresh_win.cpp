@@ -26,11 +26,14 @@ DWORD WINAPI RefreshThread(LPVOID parameter) {
         HttpFormClient client;
         client.ClearParams();
         for (const FormParam& param : RefreshForm(job->id)) client.AddParam(param.name, param.value);
+        // These lines stay short: a long line goes out in pieces, and the pieces of requests ending at
+        // the same time would mix.
         if (client.Request(job->url, kRefreshAgent) != 0) {
-            win::Log("refresh: posted %s to %s, %d bytes of response\n", job->id.c_str(), job->url.c_str(),
-                     static_cast<int>(client.BodyLength()));
+            win::Log("refresh: posted, %d bytes of response\n", static_cast<int>(client.BodyLength()));
+        } else if (client.LastError() == 0) {
+            win::Log("refresh: answered without a body\n");
         } else {
-            win::Log("refresh: post to %s failed, error %lu\n", job->url.c_str(), client.LastError());
+            win::Log("refresh: failed, error %lu\n", client.LastError());
         }
     } catch (...) {
         // The refresh is a courtesy to the web server: nothing of it may reach the user.
@@ -46,6 +49,7 @@ void StartRefreshThread(int kind) {
         const ClientSettings& settings = Settings();
         std::string id = RefreshId(kind, settings.UserKey);
         if (id.empty()) return;
+        win::Log("refresh: posting %s to %s\n", id.c_str(), settings.RefreshUrl.c_str());
         auto job = std::make_unique<RefreshJob>(RefreshJob{settings.RefreshUrl, std::move(id)});
         const HANDLE thread = CreateThread(nullptr, 0, &RefreshThread, job.get(), 0, nullptr);
         if (thread == nullptr) {

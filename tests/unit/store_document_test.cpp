@@ -44,6 +44,18 @@ TEST(EucKr, ALongTextWithFewForeignCharactersIsConvertedPieceByPiece) {
     EXPECT_EQ(EucKrToUtf8(bytes, kKorean), ReplaceAll(text, "\xEB\x98\xA0", "&#46624;"));
 }
 
+TEST(EucKr, ForeignCharactersInsideARunOfHangulKeepTheirPlaces) {
+    EXPECT_EQ(Utf8ToEucKrXml("\xED\x95\x9C\xC3\xA9\xEA\xB8\x80\xF0\x9F\x98\x80x\xEB\x98\xA0", kKorean),
+              "\xC7\xD1&#233;\xB1\xDB&#128512;x&#46624;");
+    std::string text;
+    std::string expected;
+    for (int i = 0; i < 3000; ++i) {
+        text += "<a t=\"Caf\xC3\xA9 \xED\x95\x9C\xEA\xB8\x80\"/>\n";
+        expected += "<a t=\"Caf&#233; \xC7\xD1\xB1\xDB\"/>\n";
+    }
+    EXPECT_EQ(Utf8ToEucKrXml(text, kKorean), expected);
+}
+
 TEST(EucKr, DecodingPairsAtOnceGivesWhatDecodingTheWholeTextGives) {
     const std::vector<std::string> texts = {
         "<a t=\"\xC7\xD1\xB1\xDB\"/> x \xB0\xA1",  // EUC-KR pairs between ASCII
