@@ -252,3 +252,61 @@ def test_an_oversized_link_field_over_tcp(mirelo, sender):
     sender.run('mail', '--sender', 's', '--subject', 't', '--function', 'f', '--url', url, '--tcp', '--port', port)
     assert client.wait_log(r'^dispatch kind=2 length=')
     assert 'view 1' in shown(client, 'mail')[0]
+
+
+def test_shown_pop_ups_tell_the_notifier_windows(mirelo, sender, wine, inspector, tools_dir, work_dir, request):
+    from stand_in import StandInDesktop, search_order
+    with StandInDesktop(wine, inspector, tools_dir, work_dir, request.node.name + '-desktop') as desktop:
+        notifiers = desktop.start('pingo', '--windows', '12', '--nested')
+        expected = search_order(notifiers.windows(), 'QXPingoMsgWnd')[:10]
+        client, port = start(mirelo)
+        send_mail(sender, port)
+        received = notifiers.wait_received(10)
+        assert [r.window for r in received] == expected
+        assert {r.code for r in received} == {100}
+        sender.run('bbs', '--poster', 'p', '--board', 'b', '--title', 't', '--port', port)
+        sender.run('approval', '--kind', '6', '--doc-kind', '2', '--action', '5', '--subject', 's', '--sub-kind', '3',
+                   '--port', port)
+        received = notifiers.wait_received(30)
+        assert [r.code for r in received[10:]] == [200] * 10 + [3] * 10
+        sender.run('schedule', '--requester', 'r', '--subject', 's', '--port', port)
+        shown(client, 'schedule')
+        import time as clock
+        clock.sleep(1)
+        assert len(notifiers.received()) == 30, 'schedules tell no one'
+
+
+def test_screenshots_of_every_family(mirelo, sender, inspector, wine, korean):
+    """Urgent and plain, regular and big font, in the language of the run: pictures to look at."""
+    texts = {
+        'subject': '2027년 사업 계획 <b>검토</b> 요청 & 회신' if korean else 'Review of the 2027 <b>plan</b> & reply',
+        'name': '김민지 (영업팀)' if korean else 'Kim Minji (Sales)',
+    }
+    for big in ('0', '1'):
+        mirelo.reset_user_settings()
+        client, port = start(mirelo, {'UseBigFontMessage': big, 'DisplayPos': '0'})
+        cases = [
+            ('mail', ['mail', '--sender', texts['name'], '--subject', texts['subject'], '--function', 'f', '--url',
+                      'http://gw/m', '--urgent']),
+            ('bbs', ['bbs', '--poster', texts['name'], '--board', 'Notice', '--title', texts['subject'],
+                     '--function', 'f', '--url', 'http://gw/b', '--sub-kind', '2', '--recipients', 'R&D, <i>Sales</i>']),
+            ('schedule', ['schedule', '--requester', texts['name'], '--subject', texts['subject']]),
+            ('approval', ['approval', '--kind', '5', '--doc-kind', 'F', '--action', '1', '--drafter', texts['name'],
+                          '--processor', 'Park', '--subject', texts['subject'], '--urgent', '--function', 'f',
+                          '--url', 'u']),
+        ]
+        for family, args in cases:
+            sender.run(*args, '--port', port)
+            shown(client, family)
+            window = popups(inspector)[0]
+            rect = window['rect']
+            shot = mirelo.logs / f'{family}-big{big}.png'
+            assert wine.screenshot(shot)
+            crop = shot.with_name(shot.stem + '-crop.png')
+            import subprocess
+            subprocess.run(['convert', str(shot), '-crop',
+                            f"{rect['right'] - rect['left']}x{rect['bottom'] - rect['top']}+{rect['left']}+{rect['top']}",
+                            str(crop)], check=True, timeout=30)
+            inspector.click(hwnd=window['hwnd'], control=1)
+            assert client.wait_log(rf'^pop-up {family} closed$')
+        mirelo.stop_all()
