@@ -13,16 +13,16 @@ namespace {
 const IconvCodec kKorean("CP949");
 
 std::vector<std::string> Lines(const std::string& payload) { return BatchRecordLines(payload, "key1", kKorean); }
+std::vector<NotificationRecord> Records(const std::string& payload) { return BatchRecords(payload, "key1", kKorean); }
 
 TEST(XmlBatch, TwoNotificationsInDocumentOrderWithTheApprovalRules) {
-    const std::vector<NotificationRecord> records = BatchRecords(
+    const std::vector<NotificationRecord> records = Records(
         "<?xml version=\"1.0\" encoding=\"EUC-KR\"?><list>"
         "<notify type=\"2\"><sender>Kim</sender><subject>Mail</subject><flag>1</flag><date>d1</date>"
         "<function-name>openMail</function-name><openurl>http://gw/m?a=1&amp;b=2</openurl></notify>"
         "<notify type=\"5\"><sender>ignored</sender><subject>Draft</subject><flag>0</flag><date>d2</date>"
         "<function-name>openSanc</function-name><openurl>u</openurl><decision-user>Lee</decision-user>"
-        "<upload-user>Park</upload-user><doc-type>3</doc-type></notify></list>",
-        "key1", kKorean);
+        "<upload-user>Park</upload-user><doc-type>3</doc-type></notify></list>");
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[0].kind, 2);
     EXPECT_EQ(records[0].sender, "Kim");
@@ -45,18 +45,16 @@ TEST(XmlBatch, TheUploadUserStandsInForAMissingDecisionUser) {
 }
 
 TEST(XmlBatch, AMessageTakesItsTitleAsSubject) {
-    const auto records = BatchRecords("<l><notify type=\"8\"><subject></subject><title>Hi there</title>"
-                                      "<sender>Choi</sender></notify></l>",
-                                      "key1", kKorean);
+    const auto records =
+        Records("<l><notify type=\"8\"><subject></subject><title>Hi there</title><sender>Choi</sender></notify></l>");
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].subject, "Hi there");
     EXPECT_EQ(records[0].sender, "Choi");
 }
 
 TEST(XmlBatch, AMissingDateIsABlankAndTheLaterFieldsStayInPlace) {
-    const auto records = BatchRecords("<l><notify type=\"1\"><sender>Kim</sender><subject>Post</subject>"
-                                      "<openurl>http://gw/b</openurl></notify></l>",
-                                      "key1", kKorean);
+    const auto records = Records("<l><notify type=\"1\"><sender>Kim</sender><subject>Post</subject>"
+                                 "<openurl>http://gw/b</openurl></notify></l>");
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].date, " ");
     EXPECT_EQ(records[0].subject, "Post");
@@ -93,10 +91,9 @@ TEST(XmlBatch, NoTypeIsKindZeroAndAnElementAsFirstChildGivesABlank) {
 TEST(XmlBatch, KoreanBytesInTheAnsiCodePageComeBackAsTheSameBytes) {
     const std::string sender = Utf8ToAnsi("홍길동", kKorean);
     const std::string subject = Utf8ToAnsi("회의 & 일정", kKorean);
-    const auto records = BatchRecords("<?xml version=\"1.0\" encoding=\"EUC-KR\"?><l><notify type=\"3\"><sender>" +
-                                          sender + "</sender><subject>" + Utf8ToAnsi("회의 &amp; 일정", kKorean) +
-                                          "</subject></notify></l>",
-                                      "key1", kKorean);
+    const std::string escaped = Utf8ToAnsi("회의 &amp; 일정", kKorean);
+    const auto records = Records("<?xml version=\"1.0\" encoding=\"EUC-KR\"?><l><notify type=\"3\"><sender>" + sender +
+                                 "</sender><subject>" + escaped + "</subject></notify></l>");
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].sender, sender);
     EXPECT_EQ(records[0].subject, subject);
@@ -116,9 +113,8 @@ TEST(XmlBatch, DeepNestingAndManyNotifyElementsStayLinear) {
 
 TEST(XmlBatch, HugeTextsAreTakenWhole) {
     const std::string big(1 << 20, 'a');
-    const auto records = BatchRecords("<l><notify type=\"2\" extra=\"" + big + "\"><subject>" + big +
-                                          "</subject></notify></l>",
-                                      "key1", kKorean);
+    const auto records =
+        Records("<l><notify type=\"2\" extra=\"" + big + "\"><subject>" + big + "</subject></notify></l>");
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].subject, big);
 }
@@ -136,7 +132,7 @@ TEST(XmlBatch, RandomBytesAndMangledBatchesAreHandled) {
         } else {
             for (int n = 0; n < 3; ++n) payload[rng() % payload.size()] = static_cast<char>(rng());
         }
-        EXPECT_NO_THROW(stored += BatchRecords(payload, "key1", kKorean).size());
+        EXPECT_NO_THROW(stored += Records(payload).size());
     }
     EXPECT_GT(stored, 0u) << "some mangled batches are still well formed";
 }
