@@ -35,6 +35,10 @@ class WineSession:
         subprocess.run([str(REPO / 'scripts/wine-prefix.sh'), str(self.prefix)], env=self.env(debug=False),
                        check=True, timeout=300)
         subprocess.run(['wineserver', '-p'], env=self.env(debug=False), check=True, timeout=60)
+        # The first program of a session starts Wine's own background processes, which inherit its
+        # standard handles: a program whose output is read through pipes must not be that first one.
+        subprocess.run(['timeout', '120', 'wine', 'cmd', '/c', 'rem'], env=self.env(debug=False),
+                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=150)
 
     def stop(self) -> None:
         subprocess.run(['wineserver', '-k'], env=self.env(debug=False), timeout=60, check=False)
