@@ -4,6 +4,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <mutex>
 #include <vector>
 
 namespace mirelo::win {
@@ -17,6 +18,9 @@ constexpr std::size_t kPieceBytes = 64;
 }  // namespace
 
 void LogText(const std::string& text) {
+    // Worker threads log too: the pieces of one line must not mix with another's.
+    static std::mutex pieces;
+    const std::lock_guard<std::mutex> lock(pieces);
     std::size_t pos = 0;
     do {
         const std::string piece = (pos == 0 ? "[Mirelo] " : "[Mirelo+] ") + text.substr(pos, kPieceBytes);
