@@ -91,7 +91,7 @@ void PlayNotificationSound(int stringId) {
 void KindHandler::Decode(const char* payload, int length) {
     const int level = Settings().LevelDigit;
     const TextConverter convert = [level](std::string_view text) {
-        return ConvertPayloadText(text, level, SystemCodec());
+        return ReadPayloadText(text, level, SystemCodec());
     };
     const std::string_view bytes(payload, length > 0 ? static_cast<std::size_t>(length) : 0);
     fields_.Decode(bytes, layout_, subKindIndex_, flagIndex_, convert);

@@ -4,7 +4,7 @@
 
 namespace mirelo {
 
-std::string ConvertPayloadText(std::string_view bytes, int levelDigit, const TextCodec& codec) {
+std::string ReadPayloadText(std::string_view bytes, int levelDigit, const TextCodec& codec) {
     if (levelDigit == 0 || bytes.empty()) return std::string(bytes);
     const std::u16string decoded = codec.Decode(bytes, CodePage::Utf8);
     std::string ansi = codec.Encode(decoded, CodePage::Ansi);

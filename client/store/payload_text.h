@@ -11,6 +11,6 @@ namespace mirelo {
 // UTF-8 to the ANSI code page; 2 to 9 convert only when the round trip through the code page
 // replaces nothing, so a field that was not UTF-8 (or holds characters the code page lacks) stays as
 // received. Works for fields of any length.
-std::string ConvertPayloadText(std::string_view bytes, int levelDigit, const TextCodec& codec);
+std::string ReadPayloadText(std::string_view bytes, int levelDigit, const TextCodec& codec);
 
 }  // namespace mirelo

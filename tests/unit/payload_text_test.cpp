@@ -12,23 +12,23 @@ const std::string kHanCp949 = "\xC7\xD1";     // the same in code page 949
 
 TEST(PayloadText, LevelZeroKeepsTheBytes) {
     const IconvCodec codec("CP949");
-    EXPECT_EQ(ConvertPayloadText(kHanUtf8, 0, codec), kHanUtf8);
+    EXPECT_EQ(ReadPayloadText(kHanUtf8, 0, codec), kHanUtf8);
 }
 
 TEST(PayloadText, LevelOneConvertsFromUtf8) {
     const IconvCodec codec("CP949");
-    EXPECT_EQ(ConvertPayloadText("Mail " + kHanUtf8, 1, codec), "Mail " + kHanCp949);
-    EXPECT_EQ(ConvertPayloadText(kHanCp949, 1, codec), "??") << "not UTF-8: replaced";
+    EXPECT_EQ(ReadPayloadText("Mail " + kHanUtf8, 1, codec), "Mail " + kHanCp949);
+    EXPECT_EQ(ReadPayloadText(kHanCp949, 1, codec), "??") << "not UTF-8: replaced";
 }
 
 TEST(PayloadText, HigherLevelsConvertOnlyWhenNothingIsLost) {
     const IconvCodec codec("CP949");
-    EXPECT_EQ(ConvertPayloadText(kHanUtf8, 2, codec), kHanCp949);
-    EXPECT_EQ(ConvertPayloadText(kHanCp949, 2, codec), kHanCp949) << "code page 949 text stays as received";
-    EXPECT_EQ(ConvertPayloadText("what? " + kHanUtf8, 9, codec), "what? " + kHanCp949) << "a real ? is no loss";
+    EXPECT_EQ(ReadPayloadText(kHanUtf8, 2, codec), kHanCp949);
+    EXPECT_EQ(ReadPayloadText(kHanCp949, 2, codec), kHanCp949) << "code page 949 text stays as received";
+    EXPECT_EQ(ReadPayloadText("what? " + kHanUtf8, 9, codec), "what? " + kHanCp949) << "a real ? is no loss";
     const IconvCodec western("CP1252");
-    EXPECT_EQ(ConvertPayloadText(kHanUtf8, 5, western), kHanUtf8) << "the code page lacks the character";
-    EXPECT_EQ(ConvertPayloadText(kHanUtf8, 1, western), "?");
+    EXPECT_EQ(ReadPayloadText(kHanUtf8, 5, western), kHanUtf8) << "the code page lacks the character";
+    EXPECT_EQ(ReadPayloadText(kHanUtf8, 1, western), "?");
 }
 
 TEST(PayloadText, LongFieldsConvertWhole) {
@@ -39,8 +39,8 @@ TEST(PayloadText, LongFieldsConvertWhole) {
         utf8 += kHanUtf8;
         cp949 += kHanCp949;
     }
-    EXPECT_EQ(ConvertPayloadText(utf8, 1, codec), cp949);
-    EXPECT_EQ(ConvertPayloadText(utf8, 2, codec), cp949);
+    EXPECT_EQ(ReadPayloadText(utf8, 1, codec), cp949);
+    EXPECT_EQ(ReadPayloadText(utf8, 2, codec), cp949);
 }
 
 }  // namespace
