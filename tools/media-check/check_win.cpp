@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include "check_report.h"
+
 #include <commctrl.h>
 
 #include <cstdarg>
@@ -39,18 +41,7 @@ constexpr int kAnimateId = 3000;
 constexpr int kSampleMs = 40;
 constexpr int kWatchMs = 2400;  // longer than the longest loop (16 frames at 8 per second)
 
-int failures = 0;
-
-void Check(bool ok, const char* format, ...) {
-    std::va_list args;
-    va_start(args, format);
-    std::printf("%s ", ok ? "ok  " : "FAIL");
-    std::vprintf(format, args);
-    std::printf("\n");
-    std::fflush(stdout);
-    va_end(args);
-    failures += ok ? 0 : 1;
-}
+using check_report::Check;
 
 // Runs the message loop for the given time, so that the controls can paint.
 void Pump(DWORD milliseconds) {
@@ -94,9 +85,7 @@ std::vector<DWORD> Capture(HWND control, int width, int height) {
     return pixels;
 }
 
-COLORREF ToColorRef(DWORD pixel) {
-    return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
-}
+COLORREF ToColorRef(DWORD pixel) { return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF); }
 
 LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(hwnd, message, wParam, lParam);
@@ -184,8 +173,8 @@ int main(int argc, char** argv) {
     SendMessageA(animations[0], ACM_OPENA, 0, reinterpret_cast<LPARAM>((folder + kClips[0].name).c_str()));
     SendMessageA(animations[0], ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, -1));
 
-    std::printf("media-check: %s (%d failed)\n", failures ? "FAILED" : "OK", failures);
+    std::printf("media-check: %s (%d failed)\n", check_report::Failures() ? "FAILED" : "OK", check_report::Failures());
     std::fflush(stdout);
     Pump(static_cast<DWORD>(holdSeconds) * 1000);
-    return failures ? 1 : 0;
+    return check_report::Failures() ? 1 : 0;
 }

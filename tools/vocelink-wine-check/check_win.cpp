@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include "check_report.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -34,17 +36,7 @@ struct Api {
     decltype(&TTSBufferFree) bufferFree = nullptr;
 };
 
-int failures = 0;
-
-void Check(bool ok, const char* format, ...) {
-    std::va_list args;
-    va_start(args, format);
-    std::printf("%s ", ok ? "ok  " : "FAIL");
-    std::vprintf(format, args);
-    std::printf("\n");
-    va_end(args);
-    failures += ok ? 0 : 1;
-}
+using check_report::Check;
 
 template <typename Function>
 void Find(HMODULE module, const char* name, Function* out) {
@@ -64,7 +56,7 @@ bool LoadApi(HMODULE module, Api* api) {
     Find(module, "TTSRequestStatus", &api->requestStatus);
     Find(module, "TTSSetTimeout", &api->setTimeout);
     Find(module, "TTSBufferFree", &api->bufferFree);
-    return failures == 0;
+    return check_report::Failures() == 0;
 }
 
 bool ReadFileBytes(const char* path, std::string* bytes) {
@@ -195,6 +187,7 @@ int main(int argc, char** argv) {
         FreeLibrary(module);
     }
     WSACleanup();
-    std::printf("vocelink-wine-check: %s (%d failed)\n", failures == 0 ? "OK" : "FAILED", failures);
-    return failures == 0 ? 0 : 1;
+    std::printf("vocelink-wine-check: %s (%d failed)\n", check_report::Failures() == 0 ? "OK" : "FAILED",
+                check_report::Failures());
+    return check_report::Failures() == 0 ? 0 : 1;
 }
