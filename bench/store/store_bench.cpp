@@ -38,8 +38,7 @@ const mirelo::IconvCodec kCodec("CP949");
 
 std::vector<mirelo::NotificationRecord> Records(int count, int first) {
     static const std::string sender = mirelo::Utf8ToAnsi("홍길동(개발팀)", kCodec);
-    static const std::string subject =
-        mirelo::Utf8ToAnsi("[일반] 주간 업무 보고 및 회의 안건 & 일정 ", kCodec);
+    static const std::string subject = mirelo::Utf8ToAnsi("[일반] 주간 업무 보고 및 회의 안건 & 일정 ", kCodec);
     std::vector<mirelo::NotificationRecord> records(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         mirelo::NotificationRecord& record = records[static_cast<std::size_t>(i)];

@@ -129,8 +129,7 @@ void CMainFrame::OnIdleTimer() {
             SendPresence(PresenceText("NLN"));
             OutputDebugStringA("[Mirelo] auto-online\n");
             break;
-        case IdleAction::None:
-            break;
+        case IdleAction::None: break;
     }
 }
 

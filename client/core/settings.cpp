@@ -39,8 +39,7 @@ void ClientSettings::LocateIniFile() {
     const std::string programVersion =
         TrimSpaces(host_.ReadProfile(programIni, kSettingsSection, "Version", "", kPathBuffer));
 
-    const std::string userFolder =
-        FitBuffer(host_.ExpandAppData(), kPathBuffer) + "\\" + kUserFolderName + "\\";
+    const std::string userFolder = FitBuffer(host_.ExpandAppData(), kPathBuffer) + "\\" + kUserFolderName + "\\";
     if (!host_.IsDirectory(userFolder)) host_.MakeDirectory(userFolder);
 
     const std::string userIni = userFolder + kIniFileName;

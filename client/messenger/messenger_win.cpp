@@ -122,9 +122,7 @@ void HandleMessengerMessage(std::string_view datagram) {
             settings.MessengerOnline = true;
             Log("messenger: signed in as %s, %s\n", command.userId.c_str(), command.baseUrl.c_str());
             break;
-        case MessengerCommand::Kind::Ignored:
-            Log("messenger text ignored\n");
-            break;
+        case MessengerCommand::Kind::Ignored: Log("messenger text ignored\n"); break;
     }
 }
 

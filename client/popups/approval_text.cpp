@@ -104,21 +104,16 @@ int ApprovalSoundId(std::string_view docKindCode, std::string_view actionCode) {
     const int base = Lookup(kBaseSounds, action, kNoStringId);
     switch (ApprovalCodeChar(docKindCode)) {
         case '9':
-        case 'L':
-            return Lookup(kDispatchSounds, action, base);
+        case 'L': return Lookup(kDispatchSounds, action, base);
         case '6':
             // Every other action on a received document, even a non-digit, sounds as its arrival.
             return action == '9' ? base : Lookup(kReceivedSounds, action, IDS_SOUND_RECV_ARRIVED);
         case '2':
-        case '3':
-            return Lookup(kAgreementSounds, action, base);
+        case '3': return Lookup(kAgreementSounds, action, base);
         case '4':
-        case '5':
-            return Lookup(kAuditSounds, action, base);
-        case 'F':
-            return IDS_SOUND_REVIEW_ARRIVED;
-        default:
-            return base;
+        case '5': return Lookup(kAuditSounds, action, base);
+        case 'F': return IDS_SOUND_REVIEW_ARRIVED;
+        default: return base;
     }
 }
 

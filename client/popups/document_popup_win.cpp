@@ -26,9 +26,7 @@ bool CDocumentPopup::ViewOffered() const {
     return !content_.viewNever && !content_.functionName.empty() && Settings().UseView && content_.subKind != 2;
 }
 
-void CDocumentPopup::OpenView() {
-    OpenInBrowser(content_.viewUrl, content_.viewWidth, content_.viewHeight);
-}
+void CDocumentPopup::OpenView() { OpenInBrowser(content_.viewUrl, content_.viewWidth, content_.viewHeight); }
 
 void CDocumentPopup::PrepareRows() {
     const bool big = Settings().UseBigFontMessage;

@@ -19,8 +19,8 @@ struct PopupRow {
 // What a document pop-up (bulletin board, mail, schedule, approval) shows and opens.
 struct DocumentContent {
     std::string header;
-    bool urgentPrefix = false;  // the urgent label goes in front of the header when painting
-    bool wrapHeader = false;    // the approval header wraps in (66,27)-(width-10,40)
+    bool urgentPrefix = false;   // the urgent label goes in front of the header when painting
+    bool wrapHeader = false;     // the approval header wraps in (66,27)-(width-10,40)
     std::vector<PopupRow> rows;  // row 0 is the subject row
     int labelWidth = 45;
     int firstLabelWidthBig = 55;

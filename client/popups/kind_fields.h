@@ -41,19 +41,7 @@ namespace schedule_field {
 enum : int { kKindCode, kSubKind, kRequester, kSubject, kDate, kLink, kRecipients, kFlag };
 }
 namespace approval_field {
-enum : int {
-    kKindCode,
-    kDocKind,
-    kAction,
-    kDrafter,
-    kProcessor,
-    kSubject,
-    kDate,
-    kSubKind,
-    kLink,
-    kRecipients,
-    kFlag
-};
+enum : int { kKindCode, kDocKind, kAction, kDrafter, kProcessor, kSubject, kDate, kSubKind, kLink, kRecipients, kFlag };
 }
 
 // The record lines of the families (the approval line also takes the dispatched kind).

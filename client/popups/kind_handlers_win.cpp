@@ -62,8 +62,8 @@ DocumentContent BaseContent(const KindFields& fields) {
 }
 
 // The mail and schedule pop-ups share their rows.
-DocumentContent MailContent(const KindFields& fields, int headerId, int senderIndex, int subjectIndex,
-                            int dateIndex, int recipientsIndex) {
+DocumentContent MailContent(const KindFields& fields, int headerId, int senderIndex, int subjectIndex, int dateIndex,
+                            int recipientsIndex) {
     DocumentContent content = BaseContent(fields);
     content.header = win::LoadText(headerId);
     content.urgentPrefix = fields.flag == 1;
@@ -137,8 +137,7 @@ void MailHandler::Show() const {
     if (mirelo::Show(MailLook(fields_.Text(kKindCode), kListMail), std::move(content))) NotifyLocalApps(kMailCode);
 }
 
-ScheduleHandler::ScheduleHandler()
-    : KindHandler(kScheduleLayout, schedule_field::kSubKind, schedule_field::kFlag) {}
+ScheduleHandler::ScheduleHandler() : KindHandler(kScheduleLayout, schedule_field::kSubKind, schedule_field::kFlag) {}
 
 std::string ScheduleHandler::RecordLine(int) const { return ScheduleRecordLine(fields_, Settings().UserKey); }
 
@@ -153,8 +152,7 @@ void ScheduleHandler::Show() const {
     mirelo::Show(look, std::move(content));
 }
 
-ApprovalHandler::ApprovalHandler()
-    : KindHandler(kApprovalLayout, approval_field::kSubKind, approval_field::kFlag) {}
+ApprovalHandler::ApprovalHandler() : KindHandler(kApprovalLayout, approval_field::kSubKind, approval_field::kFlag) {}
 
 void ApprovalHandler::AfterDecode() {
     using namespace approval_field;

@@ -24,8 +24,8 @@ std::string RemoveMarkup(std::string_view text, LeadByteTest isLead) {
             out.append(text.substr(i));
             break;
         }
-        const bool kept = i + 1 < text.size() &&
-                          (text[i + 1] == ' ' || isLead(static_cast<unsigned char>(text[i + 1])));
+        const bool kept =
+            i + 1 < text.size() && (text[i + 1] == ' ' || isLead(static_cast<unsigned char>(text[i + 1])));
         if (kept) out.append(text.substr(i, close - i + 1));
         i = close + 1;
     }

@@ -72,8 +72,8 @@ BOOL CPopup::OnInitDialog() {
 
     GetWindowRect(Handle(), &window);
     const bool topmost = (GetWindowLongA(Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-    Log("pop-up %s shown: template %d at (%ld,%ld) size %dx%d topmost %d view %d\n", look_.familyName,
-        look_.templateId, window.left, window.top, width_, height_, topmost ? 1 : 0, view ? 1 : 0);
+    Log("pop-up %s shown: template %d at (%ld,%ld) size %dx%d topmost %d view %d\n", look_.familyName, look_.templateId,
+        window.left, window.top, width_, height_, topmost ? 1 : 0, view ? 1 : 0);
     // Giving a control the focus would activate the pop-up: only when pop-ups come on top.
     return settings.UseBringOnTop || look_.bringToTop ? TRUE : FALSE;
 }
@@ -90,17 +90,15 @@ void CPopup::Place() {
     }
     const bool topmost = settings.UseBringOnTop || look_.forceTopmost;
     const UINT activation = settings.UseBringOnTop || look_.bringToTop ? 0 : SWP_NOACTIVATE;
-    SetWindowPos(Handle(), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, x, y, width_, height_,
-                 SWP_SHOWWINDOW | activation);
+    SetWindowPos(Handle(), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, x, y, width_, height_, SWP_SHOWWINDOW | activation);
 }
 
 void CPopup::StartClip() {
     if (look_.clipNameId == 0) return;
     const RECT& r = look_.clipRect;
-    clip_ = CreateWindowExA(0, ANIMATE_CLASSA, "", WS_CHILD | WS_VISIBLE | ACS_AUTOPLAY, r.left, r.top,
-                            r.right - r.left, r.bottom - r.top, Handle(),
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kClipControl)), GetModuleHandleA(nullptr),
-                            nullptr);
+    clip_ = CreateWindowExA(
+        0, ANIMATE_CLASSA, "", WS_CHILD | WS_VISIBLE | ACS_AUTOPLAY, r.left, r.top, r.right - r.left, r.bottom - r.top,
+        Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kClipControl)), GetModuleHandleA(nullptr), nullptr);
     if (clip_ == nullptr) return;
     const std::string path = GetProgramFolder() + win::LoadText(look_.clipNameId);
     if (SendMessageA(clip_, ACM_OPENA, 0, reinterpret_cast<LPARAM>(path.c_str())) != 0) {
@@ -120,22 +118,15 @@ BOOL CPopup::OnCommand(int id, int) {
             DestroyWindow(Handle());
             return TRUE;
         case IDOK:
-        case IDCANCEL:
-            DestroyWindow(Handle());
-            return TRUE;
-        default:
-            return FALSE;  // the hidden default button does nothing
+        case IDCANCEL: DestroyWindow(Handle()); return TRUE;
+        default: return FALSE;  // the hidden default button does nothing
     }
 }
 
 INT_PTR CPopup::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_PAINT:
-            OnPaint();
-            return TRUE;
-        case WM_CLOSE:
-            CloseByCaption();
-            return TRUE;
+        case WM_PAINT: OnPaint(); return TRUE;
+        case WM_CLOSE: CloseByCaption(); return TRUE;
         case WM_LBUTTONDOWN:
             if (!look_.closeOnClick) return FALSE;
             DestroyWindow(Handle());
@@ -150,8 +141,7 @@ INT_PTR CPopup::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 SendMessageA(clip_, ACM_OPENA, 0, 0);
             }
             return FALSE;
-        default:
-            return Dialog::OnMessage(message, wParam, lParam);
+        default: return Dialog::OnMessage(message, wParam, lParam);
     }
 }
 

@@ -35,8 +35,7 @@ bool SwitchOf(Family family, const ClientSettings& s) {
 }
 
 bool HasSound(Family family) {
-    return family == Family::Bbs || family == Family::Mail || family == Family::Schedule ||
-           family == Family::Approval;
+    return family == Family::Bbs || family == Family::Mail || family == Family::Schedule || family == Family::Approval;
 }
 
 }  // namespace

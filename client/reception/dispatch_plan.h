@@ -16,7 +16,7 @@ struct DispatchPlan {
     bool buildRecord = false;    // the record line is built (the family's filter passed)
     bool playSound = false;
     bool showPopup = false;
-    bool listed = false;         // received-list mode lists it
+    bool listed = false;  // received-list mode lists it
 };
 
 // Decides for a kind after its handler decoded the payload (urgent: bit 0 of its flag).

@@ -45,11 +45,8 @@ void CDispatcher::Dispatch(int kind, const char* payload, int length) {
         case Family::Approval: handler = approval_.get(); break;
         case Family::Message:
         case Family::Notice:
-        case Family::Alert:
-            Log("kind %d: no pop-up of its family yet\n", kind);
-            return;
-        case Family::None:
-            return;
+        case Family::Alert: Log("kind %d: no pop-up of its family yet\n", kind); return;
+        case Family::None: return;
     }
     handler->Decode(payload, length);
     const DispatchPlan plan = PlanDispatch(kind, handler->Urgent(), settings);

@@ -56,9 +56,7 @@ void CNotifySocket::OnReceive(int) {
 
     const DatagramDecision decision = ClassifyDatagram(datagram, IsLoopback(from));
     switch (decision.action) {
-        case DatagramAction::Messenger:
-            HandleMessengerMessage(datagram);
-            break;
+        case DatagramAction::Messenger: HandleMessengerMessage(datagram); break;
         case DatagramAction::EndMessage:
             Log("end message received\n");
             PostExitRequest(1);
@@ -68,9 +66,7 @@ void CNotifySocket::OnReceive(int) {
             owner_.ForwardToMessenger(buffer, received);
             StartRefreshThread(decision.header.kind);
             break;
-        case DatagramAction::Drop:
-            Log("datagram of %d bytes dropped\n", received);
-            break;
+        case DatagramAction::Drop: Log("datagram of %d bytes dropped\n", received); break;
     }
 }
 
@@ -126,8 +122,7 @@ void CNotifyAcceptedSocket::OnReceive(int) {
             Log("connection with a malformed header closed\n");
             Finish();
             break;
-        case TcpMessageAssembler::Event::None:
-            break;
+        case TcpMessageAssembler::Event::None: break;
     }
 }
 

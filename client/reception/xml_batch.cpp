@@ -16,9 +16,7 @@ constexpr std::string_view kNotifyName = "notify";
 
 // The child elements a notify element is read from. For each name the first element of that name
 // anywhere below the notify element counts, as a search of its descendants by tag name finds it.
-enum Field {
-    kSender, kSubject, kFlag, kDate, kFunctionName, kOpenUrl, kTitle, kDecisionUser, kUploadUser, kDocType
-};
+enum Field { kSender, kSubject, kFlag, kDate, kFunctionName, kOpenUrl, kTitle, kDecisionUser, kUploadUser, kDocType };
 constexpr std::array<std::string_view, 10> kFieldNames = {
     "sender",  "subject", "flag",          "date",        "function-name",
     "openurl", "title",   "decision-user", "upload-user", "doc-type",
@@ -42,7 +40,7 @@ bool IsNotify(pugi::xml_node node) { return node.type() == pugi::node_element &&
 // and the walk stays linear however deeply the elements nest.
 std::vector<NotifyElement> FindNotifyElements(const pugi::xml_document& document) {
     std::vector<NotifyElement> found;
-    std::vector<std::size_t> open;                     // the enclosing notify elements, outermost first
+    std::vector<std::size_t> open;                       // the enclosing notify elements, outermost first
     std::array<std::size_t, kFieldNames.size()> have{};  // open[0 .. have[f]) already hold field f
 
     const auto enter = [&](pugi::xml_node node) {
@@ -112,8 +110,7 @@ std::string RecordLine(const NotifyElement& notify, std::string_view userKey, co
 
 }  // namespace
 
-std::vector<std::string> BatchRecordLines(std::string_view payload, std::string_view userKey,
-                                          const TextCodec& codec) {
+std::vector<std::string> BatchRecordLines(std::string_view payload, std::string_view userKey, const TextCodec& codec) {
     const std::string text = AnsiToUtf8(payload, codec);
     pugi::xml_document document;
     if (!document.load_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_utf8)) return {};

@@ -13,8 +13,7 @@ namespace mirelo {
 // order. The payload is text in the system's ANSI code page, whatever its declaration says; the
 // lines are in that code page too. Empty texts become a single blank so that every field keeps its
 // place in the line. A payload that is not well-formed XML gives no lines.
-std::vector<std::string> BatchRecordLines(std::string_view payload, std::string_view userKey,
-                                          const TextCodec& codec);
+std::vector<std::string> BatchRecordLines(std::string_view payload, std::string_view userKey, const TextCodec& codec);
 
 // The records of those lines, in the same order.
 std::vector<NotificationRecord> BatchRecords(std::string_view payload, std::string_view userKey,

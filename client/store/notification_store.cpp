@@ -101,13 +101,13 @@ std::string NotificationStore::KeepAside(const std::string& path, std::string* e
 }
 
 std::string DescribeStoreReport(const StoreReport& report, const std::string& path) {
-    const std::string counts = std::to_string(report.stored) + " stored, " + std::to_string(report.filtered) +
-                               " filtered by the save options";
+    const std::string counts =
+        std::to_string(report.stored) + " stored, " + std::to_string(report.filtered) + " filtered by the save options";
     const std::string notStored = "store: " + std::to_string(report.passed) + " not stored, ";
     switch (report.outcome) {
         case StoreOutcome::Stored: {
-            std::string text = "store: " + counts + " in " + path + " (ids " + std::to_string(report.firstId) +
-                               " to " + std::to_string(report.firstId + report.stored - 1) + ")";
+            std::string text = "store: " + counts + " in " + path + " (ids " + std::to_string(report.firstId) + " to " +
+                               std::to_string(report.firstId + report.stored - 1) + ")";
             if (report.load == StoreLoad::Damaged) text += "; the damaged file was kept as " + report.keptAs;
             return text;
         }

@@ -14,9 +14,9 @@ namespace mirelo {
 
 // The user's save options, read from the registry with these defaults.
 struct SaveOptions {
-    std::uint32_t saveOption = 1;   // "SaveOption": 1 stores, anything else stores nothing
-    std::uint32_t urgency = 0;      // "SaveOptionUrgency": 1 stores only records whose flag is 1
-    std::uint32_t appTypes = 15;    // "SaveOptionAppTypes": 1 mail, 2 bulletin board, 4 approval, 8 schedule
+    std::uint32_t saveOption = 1;  // "SaveOption": 1 stores, anything else stores nothing
+    std::uint32_t urgency = 0;     // "SaveOptionUrgency": 1 stores only records whose flag is 1
+    std::uint32_t appTypes = 15;   // "SaveOptionAppTypes": 1 mail, 2 bulletin board, 4 approval, 8 schedule
 };
 
 inline constexpr char kSaveOptionsRoot[] = "HKCR";

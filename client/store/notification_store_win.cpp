@@ -21,8 +21,7 @@ constexpr DWORD kReadPiece = 65536;
 std::string LastErrorText() { return win::ErrorText(static_cast<int>(GetLastError())); }
 
 win::UniqueKernelHandle OpenFile(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
-    const HANDLE file =
-        CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     return win::UniqueKernelHandle(file == INVALID_HANDLE_VALUE ? nullptr : file);
 }
 

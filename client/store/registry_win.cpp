@@ -27,8 +27,8 @@ HKEY RootKey(const std::string& name) {
 
 }  // namespace
 
-void ReadRegistryValue(const std::string& root, const std::string& subkey, const std::string& valueName,
-                       DWORD* type, DWORD* size, void* buffer) {
+void ReadRegistryValue(const std::string& root, const std::string& subkey, const std::string& valueName, DWORD* type,
+                       DWORD* size, void* buffer) {
     const HKEY rootKey = RootKey(root);
     if (rootKey == nullptr || size == nullptr || buffer == nullptr) return;
     win::UniqueRegistryKey key;

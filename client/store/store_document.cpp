@@ -69,9 +69,7 @@ std::string StoreEntry::Get(std::string_view name) const {
 
 StoreDocument::StoreDocument() { Reset(); }
 
-void StoreDocument::Reset() {
-    document_.load_string(kEmptyStoreText, kParseOptions);
-}
+void StoreDocument::Reset() { document_.load_string(kEmptyStoreText, kParseOptions); }
 
 StoreLoad StoreDocument::Load(std::string_view bytes, const TextCodec& codec) {
     damage_.clear();

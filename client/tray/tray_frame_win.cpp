@@ -62,8 +62,7 @@ LRESULT CTrayFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             KillTimer(Handle(), kBlinkTimer);
             client_.RemoveTrayIcon();
             return 0;
-        default:
-            return Default(message, wParam, lParam);
+        default: return Default(message, wParam, lParam);
     }
 }
 

@@ -44,8 +44,8 @@ void HttpFormClient::CloseHandles() {
 bool HttpFormClient::Open(const UrlParts& parts, const std::string& agent) {
     session_.Reset(InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, "", "", 0));
     if (!session_) return Fail(GetLastError());
-    for (const DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
-                               INTERNET_OPTION_RECEIVE_TIMEOUT}) {
+    for (const DWORD option :
+         {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT}) {
         DWORD timeout = kTimeoutMs;
         InternetSetOptionA(session_.Get(), option, &timeout, sizeof(timeout));
     }
@@ -61,8 +61,8 @@ bool HttpFormClient::Post(const UrlParts& parts) {
     const char* acceptTypes[] = {"*/*", nullptr};
     DWORD flags = kConnectFlags | INTERNET_FLAG_FORMS_SUBMIT;
     if (IsSecureScheme(parts.scheme)) flags |= INTERNET_FLAG_SECURE;
-    request_.Reset(HttpOpenRequestA(connection_.Get(), "POST", parts.path.c_str(), "HTTP/1.0", nullptr, acceptTypes,
-                                    flags, 0));
+    request_.Reset(
+        HttpOpenRequestA(connection_.Get(), "POST", parts.path.c_str(), "HTTP/1.0", nullptr, acceptTypes, flags, 0));
     if (!request_) return Fail(GetLastError());
     HttpAddRequestHeadersA(request_.Get(), kAcceptHeader, static_cast<DWORD>(-1), HTTP_ADDREQ_FLAG_REPLACE);
     if (!HttpSendRequestA(request_.Get(), kContentType, static_cast<DWORD>(-1), body.data(),

@@ -23,13 +23,11 @@ TEST(KindFields, DecodesAMailAndBuildsItsRecordLine) {
 
 TEST(KindFields, IntegersSurviveAbsentFieldsAndTextsDoNot) {
     KindFields bbs;
-    bbs.Decode(*EncodePayload({"01", "2", "P", "B", "T", "", "D", *BuildLinkField(4, "f", "u"), "R", "3"},
-                              kBbsLayout),
+    bbs.Decode(*EncodePayload({"01", "2", "P", "B", "T", "", "D", *BuildLinkField(4, "f", "u"), "R", "3"}, kBbsLayout),
                kBbsLayout, bbs_field::kSubKind, bbs_field::kFlag, kSame);
     EXPECT_EQ(bbs.subKind, 2);
     EXPECT_EQ(bbs.flag, 3);
-    bbs.Decode(*EncodePayload({"01", "", "P2"}, kBbsLayout), kBbsLayout, bbs_field::kSubKind, bbs_field::kFlag,
-               kSame);
+    bbs.Decode(*EncodePayload({"01", "", "P2"}, kBbsLayout), kBbsLayout, bbs_field::kSubKind, bbs_field::kFlag, kSame);
     EXPECT_EQ(bbs.subKind, 2);
     EXPECT_EQ(bbs.flag, 3);
     EXPECT_EQ(bbs.link.typeNumber, 4);

@@ -36,9 +36,7 @@ std::string ReadBytes(const fs::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+void WriteBytes(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 class StoreTest : public ::testing::Test {
 protected:
@@ -185,9 +183,8 @@ TEST_F(StoreTest, ABatchGivesTheSameFileAsOneRecordAtATime) {
 TEST_F(StoreTest, OptionsAreAskedForEveryRecord) {
     int calls = 0;
     std::vector<NotificationRecord> records = {Record(2), Record(2), Record(2)};
-    const StoreReport report = store.Save(records, path, [&calls] {
-        return SaveOptions{.saveOption = ++calls == 2 ? 0u : 1u};
-    });
+    const StoreReport report =
+        store.Save(records, path, [&calls] { return SaveOptions{.saveOption = ++calls == 2 ? 0u : 1u}; });
     EXPECT_EQ(calls, 3);
     EXPECT_EQ(report.stored, 2);
     EXPECT_EQ(report.filtered, 1);
@@ -263,9 +260,7 @@ TEST(StoreFailures, EveryBadNameTakenStoresNothing) {
     EXPECT_EQ(report.error, "every name up to s.xml.100.bad is taken");
 }
 
-TEST(SaveOptions, SubkeyEndsWithABackslash) {
-    EXPECT_EQ(SaveOptionsSubkey("NULL"), "xnf_auto_file\\Settings\\NULL\\");
-}
+TEST(SaveOptions, SubkeyEndsWithABackslash) { EXPECT_EQ(SaveOptionsSubkey("NULL"), "xnf_auto_file\\Settings\\NULL\\"); }
 
 }  // namespace
 }  // namespace mirelo

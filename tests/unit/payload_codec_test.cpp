@@ -39,14 +39,23 @@ TEST(PayloadCodec, ShortAndTruncatedPayloadsLeaveTheRestEmpty) {
         const PayloadFields fields = DecodePayload(full.substr(0, cut), kMailLayout);
         ASSERT_EQ(fields.size(), 9u);
     }
-    const PayloadFields partial = DecodePayload(std::string("\x02" "02\x05" "1", 5), kMailLayout);
+    const PayloadFields partial = DecodePayload(std::string("\x02"
+                                                            "02\x05"
+                                                            "1",
+                                                            5),
+                                                kMailLayout);
     EXPECT_EQ(partial[0], "02");
     EXPECT_EQ(partial[1], "1") << "a length past the end takes what is there";
     EXPECT_EQ(partial[2], std::nullopt);
 }
 
 TEST(PayloadCodec, ANulEndsAFieldsText) {
-    const std::string payload("\x05" "ab\0cd" "\x01" "x", 8);
+    const std::string payload(
+        "\x05"
+        "ab\0cd"
+        "\x01"
+        "x",
+        8);
     const PayloadFields fields = DecodePayload(payload, kBbsLayout);
     EXPECT_EQ(fields[0], "ab");
     EXPECT_EQ(fields[1], "x");
@@ -58,18 +67,32 @@ TEST(PayloadCodec, LinkFieldsWithoutRoomForNameAndUrlAreEmpty) {
     EXPECT_EQ(noName.typeNumber, 7);
     EXPECT_EQ(noName.functionName, "");
     EXPECT_EQ(noName.openUrl, "");
-    const LinkField noUrl = ParseLinkField("001\x03" "abc");
+    const LinkField noUrl = ParseLinkField(
+        "001\x03"
+        "abc");
     EXPECT_EQ(noUrl.functionName, "");
     EXPECT_EQ(noUrl.openUrl, "");
-    const LinkField tooLong = ParseLinkField("001\xff" "abc");
+    const LinkField tooLong = ParseLinkField(
+        "001\xff"
+        "abc");
     EXPECT_EQ(tooLong.functionName, "");
-    EXPECT_EQ(ParseLinkField("abc\x01" "fu").typeNumber, 0);
-    EXPECT_EQ(ParseLinkField("abc\x01" "fu").openUrl, "u");
+    EXPECT_EQ(ParseLinkField("abc\x01"
+                             "fu")
+                  .typeNumber,
+              0);
+    EXPECT_EQ(ParseLinkField("abc\x01"
+                             "fu")
+                  .openUrl,
+              "u");
 }
 
 TEST(PayloadCodec, TheMessageLayoutStopsAtATrailingZeroLength) {
     const PayloadLayout message{8, 6, 5, true};
-    const PayloadFields fields = DecodePayload(std::string("\x01" "a" "\x00", 3), message);
+    const PayloadFields fields = DecodePayload(std::string("\x01"
+                                                           "a"
+                                                           "\x00",
+                                                           3),
+                                               message);
     EXPECT_EQ(fields[0], "a");
     EXPECT_EQ(fields[1], std::nullopt);
 }

@@ -82,8 +82,8 @@ TEST_F(SettingsTest, ProgramDirLosesBothSpellingsOfTheProgramName) {
 }
 
 TEST_F(SettingsTest, ElpaseTimeIsRaisedToTheMinimumUnlessNegative) {
-    const std::pair<std::string, int> cases[] = {{"60000", 120000}, {"0", 120000}, {"x", 120000},
-                                                 {"300000", 300000}, {"-5", -5}};
+    const std::pair<std::string, int> cases[] = {
+        {"60000", 120000}, {"0", 120000}, {"x", 120000}, {"300000", 300000}, {"-5", -5}};
     for (const auto& [text, held] : cases) {
         host.UserServer()["ElpaseTime"] = text;
         host.UserServer()["Version"] = "";
@@ -93,8 +93,8 @@ TEST_F(SettingsTest, ElpaseTimeIsRaisedToTheMinimumUnlessNegative) {
 }
 
 TEST_F(SettingsTest, BooleansAreTrueExactlyWhenTheFirstCharacterIsOne) {
-    const std::pair<std::string, bool> cases[] = {{"yes", false}, {"1x", true}, {"10", true},
-                                                 {"true", false}, {"0", false}, {" 1", false}};
+    const std::pair<std::string, bool> cases[] = {{"yes", false},  {"1x", true}, {"10", true},
+                                                  {"true", false}, {"0", false}, {" 1", false}};
     for (const auto& [text, expected] : cases) {
         host.UserServer()["UseMailNotify"] = text;
         ClientSettings settings(host);
@@ -129,11 +129,10 @@ TEST_F(SettingsTest, StringsAreCutToTheirBuffers) {
 TEST_F(SettingsTest, ConstructionReadsInItsOrder) {
     ClientSettings settings(host);
     const std::vector<std::string> expected = {
-        "Version",          "QueryCloseApp",   "IPAddress",     "SendPort",         "BrennicCMD",
-        "ElpaseTime",       "BrowserTitle",    "BaseURL",       "UserID",           "AutoKill",
-        "Reflesh",          "NotifyLogOutType", "FloatTime",    "UseBringOnTop",    "UseView",
-        "DisplayPos",       "UseBigFontMessage", "ShowUseNotifyMenu", "BBSViewWidth", "BBSViewHeight",
-        "MailViewWidth",    "MailViewHeight",  "SancViewWidth", "SancViewHeight"};
+        "Version",      "QueryCloseApp", "IPAddress",     "SendPort",       "BrennicCMD",        "ElpaseTime",
+        "BrowserTitle", "BaseURL",       "UserID",        "AutoKill",       "Reflesh",           "NotifyLogOutType",
+        "FloatTime",    "UseBringOnTop", "UseView",       "DisplayPos",     "UseBigFontMessage", "ShowUseNotifyMenu",
+        "BBSViewWidth", "BBSViewHeight", "MailViewWidth", "MailViewHeight", "SancViewWidth",     "SancViewHeight"};
     EXPECT_EQ(host.Keys("read"), expected);
 }
 
@@ -144,9 +143,10 @@ TEST_F(SettingsTest, ReloadReadsInItsOrderAndLoadsTheUrgentLabel) {
     host.UserServer()["ShowApprConst"] = "1";
     host.UserServer()["KillAppOnMessengerLoaded"] = "1";
     settings.Reload();
-    const std::vector<std::string> expected = {
-        "onlineTimeout", "UseMailNotify", "UseBBSNotify", "UseSancNotify", "UseGSNotify", "MessengerAlwaysOnTop",
-        "OnlyUrgency", "LoginToMessanger", "KillAppOnMessengerLoaded", "ShowApprConst", "UseRecvListDlg"};
+    const std::vector<std::string> expected = {"onlineTimeout", "UseMailNotify",    "UseBBSNotify",
+                                               "UseSancNotify", "UseGSNotify",      "MessengerAlwaysOnTop",
+                                               "OnlyUrgency",   "LoginToMessanger", "KillAppOnMessengerLoaded",
+                                               "ShowApprConst", "UseRecvListDlg"};
     EXPECT_EQ(host.Keys("read"), expected);
     EXPECT_EQ(settings.UrgentLabel, "[text 61331]");
     EXPECT_TRUE(settings.ReceiveListMode);
@@ -164,8 +164,8 @@ TEST_F(SettingsTest, SaveWritesItsKeysInOrderOnce) {
         host.journal.clear();
     }
     const std::vector<std::string> expected = {
-        "UseMailNotify", "UseBBSNotify", "UseSancNotify", "UseGSNotify", "UseBringOnTop", "OnlyUrgency",
-        "DisplayPos",    "IPAddress",    "SendPort",      "ElpaseTime",  "BrowserTitle",  "BaseURL",
+        "UseMailNotify", "UseBBSNotify", "UseSancNotify", "UseGSNotify",      "UseBringOnTop", "OnlyUrgency",
+        "DisplayPos",    "IPAddress",    "SendPort",      "ElpaseTime",       "BrowserTitle",  "BaseURL",
         "UserID",        "AutoKill",     "Reflesh",       "NotifyLogOutType", "FloatTime"};
     EXPECT_EQ(host.Keys("write"), expected);
     EXPECT_EQ(host.UserServer()["UseBBSNotify"], "0");

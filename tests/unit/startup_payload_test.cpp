@@ -30,8 +30,8 @@ TEST(NextPayloadValue, DeliversOnlyCommaTerminatedNonEmptyValues) {
 }
 
 TEST_F(PayloadTest, AllEighteenFieldsWithTheirConversions) {
-    const auto applied = Apply(
-        "10.0.0.7,5555,My Groupware,7400,kim,0,1,1,key77,http://gw/,1,1,x,0,y,z,2,http://gw/refresh,");
+    const auto applied =
+        Apply("10.0.0.7,5555,My Groupware,7400,kim,0,1,1,key77,http://gw/,1,1,x,0,y,z,2,http://gw/refresh,");
     ASSERT_EQ(applied.size(), 18u);
     EXPECT_EQ(settings.IPAddress, "10.0.0.7");
     EXPECT_EQ(settings.SendPort, 5555);

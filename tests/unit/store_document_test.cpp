@@ -59,9 +59,9 @@ TEST(EucKr, ForeignCharactersInsideARunOfHangulKeepTheirPlaces) {
 TEST(EucKr, DecodingPairsAtOnceGivesWhatDecodingTheWholeTextGives) {
     const std::vector<std::string> texts = {
         "<a t=\"\xC7\xD1\xB1\xDB\"/> x \xB0\xA1",  // EUC-KR pairs between ASCII
-        "\x8C\x63 and \xB0\x41",                       // code page 949 pairs with ASCII trail bytes
-        "tail lead \xB0",                                // a lone lead byte at the end
-        "\x80\x80 \xFF\xFF \xC7",                      // bytes that are no pair at all
+        "\x8C\x63 and \xB0\x41",                   // code page 949 pairs with ASCII trail bytes
+        "tail lead \xB0",                          // a lone lead byte at the end
+        "\x80\x80 \xFF\xFF \xC7",                  // bytes that are no pair at all
     };
     for (const std::string& text : texts) {
         EXPECT_EQ(EucKrToUtf8(text, kKorean), Utf16ToUtf8(kKorean.Decode(text, CodePage::Korean))) << text;
@@ -148,8 +148,9 @@ TEST(StoreDocument, AForeignRootAndItsOtherContentAreKept) {
 
 TEST(StoreDocument, AUtf8FileIsReadAsUtf8AndWrittenAsEucKr) {
     StoreDocument document;
-    const std::string utf8 = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><NotificationList>"
-                             "<Notification id=\"0\" title=\"한글\"/></NotificationList>";
+    const std::string utf8 =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><NotificationList>"
+        "<Notification id=\"0\" title=\"한글\"/></NotificationList>";
     ASSERT_EQ(document.Load(utf8, kKorean), StoreLoad::Loaded);
     EXPECT_EQ(document.Entries()[0].Get("title"), "한글");
     EXPECT_NE(document.Serialize(kKorean).find("title=\"\xC7\xD1\xB1\xDB\""), std::string::npos);

@@ -15,7 +15,9 @@ protected:
     testing::FakeSettingsHost host;
     ClientSettings settings{host};
 
-    static bool Has(const std::vector<int>& list, int id) { return std::find(list.begin(), list.end(), id) != list.end(); }
+    static bool Has(const std::vector<int>& list, int id) {
+        return std::find(list.begin(), list.end(), id) != list.end();
+    }
 };
 
 TEST_F(TrayMenuTest, ReceivedListModeLeavesOnlyAboutAndExit) {

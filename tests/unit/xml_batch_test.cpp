@@ -53,8 +53,9 @@ TEST(XmlBatch, AMessageTakesItsTitleAsSubject) {
 }
 
 TEST(XmlBatch, AMissingDateIsABlankAndTheLaterFieldsStayInPlace) {
-    const auto records = Records("<l><notify type=\"1\"><sender>Kim</sender><subject>Post</subject>"
-                                 "<openurl>http://gw/b</openurl></notify></l>");
+    const auto records = Records(
+        "<l><notify type=\"1\"><sender>Kim</sender><subject>Post</subject>"
+        "<openurl>http://gw/b</openurl></notify></l>");
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].date, " ");
     EXPECT_EQ(records[0].subject, "Post");
@@ -64,17 +65,19 @@ TEST(XmlBatch, AMissingDateIsABlankAndTheLaterFieldsStayInPlace) {
 }
 
 TEST(XmlBatch, NestedNotifyElementsAreFoundAndSearchedAtAnyDepth) {
-    const auto lines = Lines("<root><group><inner><notify type=\"3\"><detail><sender>Deep</sender></detail>"
-                             "</notify></inner></group><notify type=\"10\"/></root>");
-    EXPECT_EQ(lines, (std::vector<std::string>{"3\tkey1\t0\t \t \tDeep\t \t \t0\t0",
-                                               "10\tkey1\t0\t \t \t \t \t \t0\t0"}));
+    const auto lines = Lines(
+        "<root><group><inner><notify type=\"3\"><detail><sender>Deep</sender></detail>"
+        "</notify></inner></group><notify type=\"10\"/></root>");
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{"3\tkey1\t0\t \t \tDeep\t \t \t0\t0", "10\tkey1\t0\t \t \t \t \t \t0\t0"}));
 }
 
 TEST(XmlBatch, ANotifyInsideANotifyLendsItsFieldsToTheOuterOne) {
-    const auto lines = Lines("<r><notify type=\"2\"><notify type=\"1\"><sender>In</sender></notify>"
-                             "<subject>Out</subject></notify></r>");
-    EXPECT_EQ(lines, (std::vector<std::string>{"2\tkey1\t0\t \tOut\tIn\t \t \t0\t0",
-                                               "1\tkey1\t0\t \t \tIn\t \t \t0\t0"}));
+    const auto lines = Lines(
+        "<r><notify type=\"2\"><notify type=\"1\"><sender>In</sender></notify>"
+        "<subject>Out</subject></notify></r>");
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{"2\tkey1\t0\t \tOut\tIn\t \t \t0\t0", "1\tkey1\t0\t \t \tIn\t \t \t0\t0"}));
 }
 
 TEST(XmlBatch, MalformedXmlGivesNothing) {
@@ -121,8 +124,9 @@ TEST(XmlBatch, HugeTextsAreTakenWhole) {
 
 TEST(XmlBatch, RandomBytesAndMangledBatchesAreHandled) {
     std::mt19937 rng(7);
-    const std::string valid = "<l><notify type=\"2\"><sender>Kim</sender><subject>s &amp; t</subject></notify>"
-                              "<notify type=\"8\"><title>x</title></notify></l>";
+    const std::string valid =
+        "<l><notify type=\"2\"><sender>Kim</sender><subject>s &amp; t</subject></notify>"
+        "<notify type=\"8\"><title>x</title></notify></l>";
     std::size_t stored = 0;
     for (int i = 0; i < 3000; ++i) {
         std::string payload = valid;

@@ -14,9 +14,7 @@ const Option* FindOption(const std::vector<Option>& options, std::string_view na
     return nullptr;
 }
 
-std::string Quoted(std::string_view text) {
-    return "'" + std::string(text) + "'";
-}
+std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
 
 }  // namespace
 

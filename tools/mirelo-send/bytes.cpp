@@ -16,9 +16,7 @@ int HexValue(char c) {
     return -1;
 }
 
-bool IsPrintable(unsigned char c) {
-    return c >= 0x20 && c < 0x7f;
-}
+bool IsPrintable(unsigned char c) { return c >= 0x20 && c < 0x7f; }
 
 }  // namespace
 
@@ -78,26 +76,26 @@ std::optional<std::string> DecodeEscapes(std::string_view text, std::string* err
         const char next = i + 1 < text.size() ? text[i + 1] : '\0';
         ++i;
         switch (next) {
-        case '0': bytes += '\0'; break;
-        case '\\': bytes += '\\'; break;
-        case 'n': bytes += '\n'; break;
-        case 'r': bytes += '\r'; break;
-        case 't': bytes += '\t'; break;
-        case 'x': {
-            const int high = i + 1 < text.size() ? HexValue(text[i + 1]) : -1;
-            const int low = i + 2 < text.size() ? HexValue(text[i + 2]) : -1;
-            if (high < 0 || low < 0) {
-                *error = "\\x at offset " + std::to_string(i - 1) + " needs two hex digits";
-                return std::nullopt;
+            case '0': bytes += '\0'; break;
+            case '\\': bytes += '\\'; break;
+            case 'n': bytes += '\n'; break;
+            case 'r': bytes += '\r'; break;
+            case 't': bytes += '\t'; break;
+            case 'x': {
+                const int high = i + 1 < text.size() ? HexValue(text[i + 1]) : -1;
+                const int low = i + 2 < text.size() ? HexValue(text[i + 2]) : -1;
+                if (high < 0 || low < 0) {
+                    *error = "\\x at offset " + std::to_string(i - 1) + " needs two hex digits";
+                    return std::nullopt;
+                }
+                bytes += static_cast<char>(high * 16 + low);
+                i += 2;
+                break;
             }
-            bytes += static_cast<char>(high * 16 + low);
-            i += 2;
-            break;
-        }
-        default:
-            *error = "unknown escape at offset " + std::to_string(i - 1) +
-                     " (known: \\0 \\\\ \\n \\r \\t \\xHH; write \\\\ for a backslash)";
-            return std::nullopt;
+            default:
+                *error = "unknown escape at offset " + std::to_string(i - 1) +
+                         " (known: \\0 \\\\ \\n \\r \\t \\xHH; write \\\\ for a backslash)";
+                return std::nullopt;
         }
     }
     return bytes;

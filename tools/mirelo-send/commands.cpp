@@ -46,10 +46,9 @@ int ToolUsageError(Context& context, const std::string& message) {
 }  // namespace
 
 const std::vector<const Command*>& Commands() {
-    static const std::vector<const Command*> commands = {&kRawCommand, &kEndCommand, &kMessengerCommand,
-                                                         &kListenCommand, &kBbsCommand, &kMailCommand,
-                                                         &kScheduleCommand, &kApprovalCommand, &kBatchCommand,
-                                                         &kStoreCommand};
+    static const std::vector<const Command*> commands = {
+        &kRawCommand,  &kEndCommand,      &kMessengerCommand, &kListenCommand, &kBbsCommand,
+        &kMailCommand, &kScheduleCommand, &kApprovalCommand,  &kBatchCommand,  &kStoreCommand};
     return commands;
 }
 

@@ -42,9 +42,9 @@ std::optional<DatagramFormat> ParseDatagramFormat(std::string_view name) {
 
 std::string FormatDatagram(const ReceivedDatagram& datagram, DatagramFormat format) {
     switch (format) {
-    case DatagramFormat::Hex: return ToHex(datagram.bytes) + "\n";
-    case DatagramFormat::Json: return JsonLine(datagram);
-    case DatagramFormat::Text: break;
+        case DatagramFormat::Hex: return ToHex(datagram.bytes) + "\n";
+        case DatagramFormat::Json: return JsonLine(datagram);
+        case DatagramFormat::Text: break;
     }
     const std::size_t size = datagram.bytes.size();
     return "#" + std::to_string(datagram.index) + " from " + datagram.from + ", " + std::to_string(size) +

@@ -17,9 +17,7 @@ constexpr std::string_view kEndExamples =
     "  mirelo-send end\n"
     "  mirelo-send end --host desk-042 --tcp\n";
 
-std::string EndHelp() {
-    return std::string(kEndIntro) + std::string(TransportHelp()) + std::string(kEndExamples);
-}
+std::string EndHelp() { return std::string(kEndIntro) + std::string(TransportHelp()) + std::string(kEndExamples); }
 
 int RunEnd(const Args& args, Context& context) {
     TransportOptions transport;

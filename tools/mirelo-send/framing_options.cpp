@@ -27,13 +27,9 @@ void AddFramingOptions(std::vector<Option>& options, FramingOptions* framing) {
     options.push_back(IntegerOption("--truncate", &framing->truncateBytes, 0, 1 << 30));
 }
 
-std::string_view WireFormatHelp() {
-    return kWireFormatHelp;
-}
+std::string_view WireFormatHelp() { return kWireFormatHelp; }
 
-std::string FramingHelp() {
-    return std::string(kWireFormatHelp) + std::string(kMalformedHelp);
-}
+std::string FramingHelp() { return std::string(kWireFormatHelp) + std::string(kMalformedHelp); }
 
 FramedMessage FrameMessage(std::optional<int> kind, std::string_view payload, const FramingOptions& framing) {
     if (framing.header && framing.noHeader) return {{}, "--header and --no-header exclude each other"};

@@ -40,9 +40,7 @@ constexpr std::string_view kListenHelp =
     "  mirelo-send listen                               what the client on this desktop relays\n"
     "  mirelo-send listen --port 0 --count 1 --timeout 10 --format json\n";
 
-std::string ListenHelp() {
-    return std::string(kListenHelp);
-}
+std::string ListenHelp() { return std::string(kListenHelp); }
 
 struct ListenOptions {
     std::string bind = "127.0.0.1";

@@ -39,9 +39,7 @@ bool WaitUntil(int fd, short events, Clock::time_point deadline) {
     }
 }
 
-Clock::time_point After(int ms) {
-    return Clock::now() + std::chrono::milliseconds(ms);
-}
+Clock::time_point After(int ms) { return Clock::now() + std::chrono::milliseconds(ms); }
 
 std::string ConnectError(const std::string& where, int error) {
     std::string text = "cannot connect to " + where + " over TCP: " + std::strerror(error);
@@ -149,9 +147,7 @@ std::string Describe(const sockaddr_in& address) {
     return std::string(text) + ":" + std::to_string(ntohs(address.sin_port));
 }
 
-std::string ErrnoText() {
-    return std::strerror(errno);
-}
+std::string ErrnoText() { return std::strerror(errno); }
 
 Socket OpenUdp(const sockaddr_in* bind, std::string* error) {
     Socket socket(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));

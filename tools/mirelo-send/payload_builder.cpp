@@ -23,9 +23,7 @@ struct FieldBytes {
     std::string source;
 };
 
-std::string OptionName(std::string_view usage) {
-    return std::string(usage.substr(0, usage.find(' ')));
-}
+std::string OptionName(std::string_view usage) { return std::string(usage.substr(0, usage.find(' '))); }
 
 std::string CodePoint(std::u16string_view units, std::size_t at) {
     char32_t point = units[at];
@@ -88,13 +86,13 @@ std::string CheckValues(const PayloadKind& kind, const PayloadValues& values) {
 // The field's text as the options give it, before any conversion.
 FieldBytes FieldText(const FieldSpec& spec, std::size_t index, const PayloadValues& values) {
     switch (spec.role) {
-    case FieldRole::KindCode: return {values.kindCode.value_or(DefaultKindCode(values.kind)), "--kind-code"};
-    case FieldRole::SubKind: return {std::to_string(values.subKind), "--sub-kind"};
-    case FieldRole::Date: return {values.date ? *values.date : CurrentDate(), "--date"};
-    case FieldRole::Recipients: return {values.recipients.value_or(""), "--recipients"};
-    case FieldRole::Flag: return {FlagText(values), "the flag options"};
-    case FieldRole::Link: return {};
-    case FieldRole::Text: break;
+        case FieldRole::KindCode: return {values.kindCode.value_or(DefaultKindCode(values.kind)), "--kind-code"};
+        case FieldRole::SubKind: return {std::to_string(values.subKind), "--sub-kind"};
+        case FieldRole::Date: return {values.date ? *values.date : CurrentDate(), "--date"};
+        case FieldRole::Recipients: return {values.recipients.value_or(""), "--recipients"};
+        case FieldRole::Flag: return {FlagText(values), "the flag options"};
+        case FieldRole::Link: return {};
+        case FieldRole::Text: break;
     }
     return {values.texts[index].value_or(""), OptionName(spec.usage)};
 }
@@ -134,13 +132,13 @@ std::string SizeError(const FieldBytes& field, std::size_t index, const FieldSpe
 
 std::string_view FieldName(const FieldSpec& spec) {
     switch (spec.role) {
-    case FieldRole::KindCode: return "kind code";
-    case FieldRole::SubKind: return "sub-kind";
-    case FieldRole::Date: return "date";
-    case FieldRole::Link: return "link";
-    case FieldRole::Recipients: return "recipients";
-    case FieldRole::Flag: return "flag";
-    case FieldRole::Text: break;
+        case FieldRole::KindCode: return "kind code";
+        case FieldRole::SubKind: return "sub-kind";
+        case FieldRole::Date: return "date";
+        case FieldRole::Link: return "link";
+        case FieldRole::Recipients: return "recipients";
+        case FieldRole::Flag: return "flag";
+        case FieldRole::Text: break;
     }
     return spec.name;
 }

@@ -24,9 +24,7 @@ struct FieldSpec {
     bool required;
 };
 
-constexpr FieldSpec RoleField(FieldRole role, std::string_view meaning) {
-    return {role, meaning, {}, {}, false};
-}
+constexpr FieldSpec RoleField(FieldRole role, std::string_view meaning) { return {role, meaning, {}, {}, false}; }
 
 enum class Need { Optional, Required };
 

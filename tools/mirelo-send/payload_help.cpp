@@ -43,13 +43,13 @@ Column RoleColumn(const PayloadKind& kind, const FieldSpec& spec) {
     const std::string code = kind.kinds.size() == 1 ? " (default \"" + DefaultKindCode(kind.kinds.front()) + "\")"
                                                     : " (default: the kind as two digits)";
     switch (spec.role) {
-    case FieldRole::KindCode: return {"--kind-code TEXT", code};
-    case FieldRole::SubKind: return {"--sub-kind N", " (default 1)"};
-    case FieldRole::Date: return {"--date D", " (default: now)"};
-    case FieldRole::Link: return {"--function F --url U", ""};
-    case FieldRole::Recipients: return {"--recipients R", ""};
-    case FieldRole::Flag: return {"--urgent | --flag N", " (default \"0\")"};
-    case FieldRole::Text: break;
+        case FieldRole::KindCode: return {"--kind-code TEXT", code};
+        case FieldRole::SubKind: return {"--sub-kind N", " (default 1)"};
+        case FieldRole::Date: return {"--date D", " (default: now)"};
+        case FieldRole::Link: return {"--function F --url U", ""};
+        case FieldRole::Recipients: return {"--recipients R", ""};
+        case FieldRole::Flag: return {"--urgent | --flag N", " (default \"0\")"};
+        case FieldRole::Text: break;
     }
     return {std::string(spec.usage), spec.required ? " (required)" : ""};
 }

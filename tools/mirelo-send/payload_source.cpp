@@ -43,9 +43,7 @@ void AddPayloadOptions(std::vector<Option>& options, PayloadSource* source) {
     options.push_back(FlagOption("--stdin", &source->fromStdin));
 }
 
-std::string_view PayloadHelp() {
-    return kPayloadHelp;
-}
+std::string_view PayloadHelp() { return kPayloadHelp; }
 
 int LoadPayload(const PayloadSource& source, const Command& command, Context& context, std::string* payload) {
     const int sources = source.text.has_value() + source.file.has_value() + source.hex.has_value() + source.fromStdin;

@@ -45,10 +45,10 @@ int RunStore(const Args& args, Context& context) {
     mirelo::PosixStoreFiles reader;
     const mirelo::StoreFiles::Contents contents = reader.Read(path);
     switch (contents.state) {
-    case mirelo::StoreFiles::State::Missing: return InputError(context, path, "no such file");
-    case mirelo::StoreFiles::State::Folder: return InputError(context, path, "is a folder");
-    case mirelo::StoreFiles::State::Unreadable: return InputError(context, path, contents.error);
-    case mirelo::StoreFiles::State::Ok: break;
+        case mirelo::StoreFiles::State::Missing: return InputError(context, path, "no such file");
+        case mirelo::StoreFiles::State::Folder: return InputError(context, path, "is a folder");
+        case mirelo::StoreFiles::State::Unreadable: return InputError(context, path, contents.error);
+        case mirelo::StoreFiles::State::Ok: break;
     }
     const mirelo::IconvCodec codec("CP949");
     mirelo::StoreDocument document;

@@ -63,11 +63,11 @@ std::string Escaped(const std::string& text) {
     std::string out;
     for (const char c : text) {
         switch (c) {
-        case '\t': out += "\\t"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\\': out += "\\\\"; break;
-        default: out += c;
+            case '\t': out += "\\t"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\\': out += "\\\\"; break;
+            default: out += c;
         }
     }
     return out;
@@ -106,13 +106,20 @@ int DisplayWidth(std::string_view utf8) {
 std::string KindName(std::string_view kind) {
     const std::string number(kind);
     std::string_view name;
-    if (number == "1") name = "bbs";
-    else if (number == "2") name = "mail";
-    else if (number == "3") name = "schedule";
-    else if (number == "4" || number == "5" || number == "6" || number == "7" || number == "11") name = "approval";
-    else if (number == "8" || number == "9") name = "message";
-    else if (number == "10") name = "notice";
-    else if (number == "20") name = "alert";
+    if (number == "1")
+        name = "bbs";
+    else if (number == "2")
+        name = "mail";
+    else if (number == "3")
+        name = "schedule";
+    else if (number == "4" || number == "5" || number == "6" || number == "7" || number == "11")
+        name = "approval";
+    else if (number == "8" || number == "9")
+        name = "message";
+    else if (number == "10")
+        name = "notice";
+    else if (number == "20")
+        name = "alert";
     return name.empty() ? number : number + " " + std::string(name);
 }
 

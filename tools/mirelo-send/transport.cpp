@@ -48,9 +48,7 @@ void AddTransportOptions(std::vector<Option>& options, TransportOptions* transpo
     options.push_back(FlagOption("--quiet", &transport->quiet));
 }
 
-std::string_view TransportHelp() {
-    return kTransportHelp;
-}
+std::string_view TransportHelp() { return kTransportHelp; }
 
 std::string CheckTransport(const TransportOptions& transport) {
     if (!transport.tcp && (transport.chunkBytes > 0 || transport.delayMs > 0)) {

@@ -88,18 +88,13 @@ void DestroyAll() {
 
 LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_COPYDATA:
-            LogCopyData(hwnd, reinterpret_cast<const COPYDATASTRUCT*>(lParam));
-            return TRUE;
+        case WM_COPYDATA: LogCopyData(hwnd, reinterpret_cast<const COPYDATASTRUCT*>(lParam)); return TRUE;
         case WM_CLOSE:
             LogLine("close");
             DestroyAll();
             return 0;
-        case WM_DESTROY:
-            PostQuitMessage(0);
-            return 0;
-        default:
-            return DefWindowProcW(hwnd, message, wParam, lParam);
+        case WM_DESTROY: PostQuitMessage(0); return 0;
+        default: return DefWindowProcW(hwnd, message, wParam, lParam);
     }
 }
 

@@ -36,16 +36,11 @@ int Signed(std::uint8_t byte) { return static_cast<std::int8_t>(byte); }
 
 const char* KindName(RequestKind kind) {
     switch (kind) {
-        case RequestKind::File:
-            return "file";
-        case RequestKind::Buffer:
-            return "buffer";
-        case RequestKind::Play:
-            return "play";
-        case RequestKind::Close:
-            return "close";
-        case RequestKind::Effect:
-            return "effect";
+        case RequestKind::File: return "file";
+        case RequestKind::Buffer: return "buffer";
+        case RequestKind::Play: return "play";
+        case RequestKind::Close: return "close";
+        case RequestKind::Effect: return "effect";
     }
     return "?";
 }

@@ -93,17 +93,13 @@ bool Answer(Server& server, int fd, const Request& request) {
         return SendReply(fd, *options.refusal, nullptr, 0, true);
     }
     switch (request.kind) {
-        case RequestKind::Buffer:
-            return AnswerBuffer(server, fd, request);
+        case RequestKind::Buffer: return AnswerBuffer(server, fd, request);
         case RequestKind::File:
-        case RequestKind::Effect:
-            return AnswerFile(server, fd, request);
+        case RequestKind::Effect: return AnswerFile(server, fd, request);
         case RequestKind::Play:
             // This server has no sound device of its own: the request is acknowledged.
             return SendReply(fd, 1, nullptr, 0, true);
-        case RequestKind::Close:
-            SendReply(fd, 1, nullptr, 0, true);
-            return false;
+        case RequestKind::Close: SendReply(fd, 1, nullptr, 0, true); return false;
     }
     return false;
 }

@@ -84,9 +84,7 @@ std::wstring Args::Parse(std::span<const std::wstring> words, std::span<const Op
     return {};
 }
 
-bool Args::Has(std::wstring_view name) const {
-    return texts_.find(name) != texts_.end();
-}
+bool Args::Has(std::wstring_view name) const { return texts_.find(name) != texts_.end(); }
 
 std::wstring Args::Text(std::wstring_view name) const {
     auto it = texts_.find(name);

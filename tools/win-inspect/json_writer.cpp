@@ -30,21 +30,13 @@ void JsonWriter::Close(char bracket) {
     }
 }
 
-void JsonWriter::BeginObject() {
-    Open('{');
-}
+void JsonWriter::BeginObject() { Open('{'); }
 
-void JsonWriter::EndObject() {
-    Close('}');
-}
+void JsonWriter::EndObject() { Close('}'); }
 
-void JsonWriter::BeginArray() {
-    Open('[');
-}
+void JsonWriter::BeginArray() { Open('['); }
 
-void JsonWriter::EndArray() {
-    Close(']');
-}
+void JsonWriter::EndArray() { Close(']'); }
 
 void JsonWriter::Key(std::string_view key) {
     String(key);
@@ -57,20 +49,20 @@ void JsonWriter::String(std::string_view value) {
     out_ += '"';
     for (char c : value) {
         switch (c) {
-        case '"': out_ += "\\\""; break;
-        case '\\': out_ += "\\\\"; break;
-        case '\n': out_ += "\\n"; break;
-        case '\r': out_ += "\\r"; break;
-        case '\t': out_ += "\\t"; break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-                out_ += escaped;
-            } else {
-                // Bytes from 0x80 up are UTF-8 sequences and stay as they are.
-                out_ += c;
-            }
+            case '"': out_ += "\\\""; break;
+            case '\\': out_ += "\\\\"; break;
+            case '\n': out_ += "\\n"; break;
+            case '\r': out_ += "\\r"; break;
+            case '\t': out_ += "\\t"; break;
+            default:
+                if (static_cast<unsigned char>(c) < 0x20) {
+                    char escaped[8];
+                    std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+                    out_ += escaped;
+                } else {
+                    // Bytes from 0x80 up are UTF-8 sequences and stay as they are.
+                    out_ += c;
+                }
         }
     }
     out_ += '"';
@@ -101,9 +93,7 @@ void JsonWriter::Field(std::string_view key, std::string_view value) {
     String(value);
 }
 
-void JsonWriter::Field(std::string_view key, const char* value) {
-    Field(key, std::string_view(value));
-}
+void JsonWriter::Field(std::string_view key, const char* value) { Field(key, std::string_view(value)); }
 
 void JsonWriter::Field(std::string_view key, bool value) {
     Key(key);

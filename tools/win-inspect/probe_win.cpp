@@ -66,21 +66,21 @@ LRESULT OnCopyData(const COPYDATASTRUCT* data) {
 LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     try {
         switch (msg) {
-        case WM_COMMAND: OnCommand(hwnd, LOWORD(wParam), HIWORD(wParam)); return 0;
-        case WM_COPYDATA: return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
-        case kSumMessage:
-            Say("sum " + std::to_string(wParam) + " " + std::to_string(lParam));
-            return static_cast<LRESULT>(wParam + lParam);
-        case kStallMessage:
-            // Stands for a busy program: the inspector must not hang on it.
-            Say("stall " + std::to_string(wParam));
-            Sleep(static_cast<DWORD>(wParam));
-            return 0;
-        case WM_CLOSE:
-            Say("close");
-            DestroyWindow(hwnd);
-            return 0;
-        case WM_DESTROY: PostQuitMessage(0); return 0;
+            case WM_COMMAND: OnCommand(hwnd, LOWORD(wParam), HIWORD(wParam)); return 0;
+            case WM_COPYDATA: return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+            case kSumMessage:
+                Say("sum " + std::to_string(wParam) + " " + std::to_string(lParam));
+                return static_cast<LRESULT>(wParam + lParam);
+            case kStallMessage:
+                // Stands for a busy program: the inspector must not hang on it.
+                Say("stall " + std::to_string(wParam));
+                Sleep(static_cast<DWORD>(wParam));
+                return 0;
+            case WM_CLOSE:
+                Say("close");
+                DestroyWindow(hwnd);
+                return 0;
+            case WM_DESTROY: PostQuitMessage(0); return 0;
         }
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     } catch (...) {

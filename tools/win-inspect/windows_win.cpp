@@ -46,13 +46,9 @@ bool Matches(HWND hwnd, const WindowQuery& query) {
     return !query.visibleOnly || IsWindowVisible(hwnd);
 }
 
-LONG Style(HWND hwnd) {
-    return GetWindowLongW(hwnd, GWL_STYLE);
-}
+LONG Style(HWND hwnd) { return GetWindowLongW(hwnd, GWL_STYLE); }
 
-LONG ExStyle(HWND hwnd) {
-    return GetWindowLongW(hwnd, GWL_EXSTYLE);
-}
+LONG ExStyle(HWND hwnd) { return GetWindowLongW(hwnd, GWL_EXSTYLE); }
 
 RECT ScreenRect(HWND hwnd) {
     RECT rect{};

@@ -17,9 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 TEST(BatchXmlTest, EscapesTextsAndWritesOnlyTheGivenElements) {
     BatchDocument document;
@@ -48,10 +46,11 @@ TEST(BatchCommandTest, PrintsTheBatchInCodePage949) {
     const RunResult result = RunSend({"batch", "--notify", "5", "--subject", "결재", "--decision-user", "Lee",
                                       "--doc-type", "3", "--function", "f", "--url", "u", "--print"});
     EXPECT_EQ(result.exitCode, kExitOk) << result.err;
-    EXPECT_EQ(result.out, "<?xml version=\"1.0\" encoding=\"EUC-KR\"?>\n<NotifyList>\n"
-                          "  <notify type=\"5\"><subject>\xB0\xE1\xC0\xE7</subject><decision-user>Lee</decision-user>"
-                          "<doc-type>3</doc-type><function-name>f</function-name><openurl>u</openurl></notify>\n"
-                          "</NotifyList>\n");
+    EXPECT_EQ(result.out,
+              "<?xml version=\"1.0\" encoding=\"EUC-KR\"?>\n<NotifyList>\n"
+              "  <notify type=\"5\"><subject>\xB0\xE1\xC0\xE7</subject><decision-user>Lee</decision-user>"
+              "<doc-type>3</doc-type><function-name>f</function-name><openurl>u</openurl></notify>\n"
+              "</NotifyList>\n");
 }
 
 TEST(BatchCommandTest, DryRunShowsTheKind98Header) {
@@ -82,8 +81,8 @@ TEST(BatchCommandTest, UsageErrors) {
 
 TEST(BatchCommandTest, SendsOverTcpEvenWithoutTheOption) {
     TcpPeer peer;
-    const RunResult result = RunSend({"batch", "--text", "<r><notify type=\"2\"/></r>", "--chunk", "5", "--port",
-                                      std::to_string(peer.Port())});
+    const RunResult result = RunSend(
+        {"batch", "--text", "<r><notify type=\"2\"/></r>", "--chunk", "5", "--port", std::to_string(peer.Port())});
     EXPECT_EQ(result.exitCode, kExitOk) << result.err;
     EXPECT_EQ(Join(peer.Reads()), "0000002598<r><notify type=\"2\"/></r>");
     EXPECT_TRUE(Contains(result.out, "over TCP")) << result.out;
@@ -132,8 +131,7 @@ TEST_F(StoreCommandTest, TsvKeepsEveryValueWhole) {
 
 TEST_F(StoreCommandTest, LongValuesAreCutAtTheWidth) {
     const std::string store = "<NotificationList><Notification id=\"0\" title=\"" + std::string(50, 't') +
-                              "\"/><Notification id=\"1\" title=\"가나다라마바사아자차\"/>" +
-                              "</NotificationList>";
+                              "\"/><Notification id=\"1\" title=\"가나다라마바사아자차\"/>" + "</NotificationList>";
     const RunResult result = RunSend({"store", "--width", "10", Write("s.xml", store)});
     EXPECT_EQ(result.exitCode, kExitOk) << result.err;
     EXPECT_TRUE(Contains(result.out, "ttttttt...")) << result.out;

@@ -46,9 +46,7 @@ TEST(BytesTest, JsonStringKeepsEveryByte) {
     EXPECT_EQ(JsonString("\x00\n\x7f\xc3"s), R"("\u0000\u000a\u007f\u00c3")");
 }
 
-TEST(BytesTest, PrintableText) {
-    EXPECT_EQ(PrintableText("ab\x00 ~\x7f\xe9"s), "ab. ~..");
-}
+TEST(BytesTest, PrintableText) { EXPECT_EQ(PrintableText("ab\x00 ~\x7f\xe9"s), "ab. ~.."); }
 
 }  // namespace
 }  // namespace mirelo_send

@@ -7,9 +7,7 @@
 namespace mirelo_send::test {
 namespace {
 
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 TEST(CommandsTest, ToolHelpListsCommandsKindsAndExitCodes) {
     const RunResult result = RunSend({"--help"});
@@ -92,9 +90,7 @@ TEST(CommandsTest, UnreadablePayloadFileExitsWithThree) {
     EXPECT_TRUE(Contains(result.err, "Is a directory"));
 }
 
-TEST(CommandsTest, EndIsHeaderNinetyNine) {
-    EXPECT_EQ(RunSend({"end", "--dry-run"}).out, "30303030303030303939\n");
-}
+TEST(CommandsTest, EndIsHeaderNinetyNine) { EXPECT_EQ(RunSend({"end", "--dry-run"}).out, "30303030303030303939\n"); }
 
 TEST(CommandsTest, MessengerTexts) {
     const std::string signin = "40556b696d00687474703a2f2f78\n";  // "@Ukim", NUL, "http://x"

@@ -12,9 +12,7 @@
 namespace mirelo_send::test {
 namespace {
 
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 std::string PayloadOf(std::size_t size) {
     std::string payload(size, '\0');

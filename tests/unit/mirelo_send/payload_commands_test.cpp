@@ -28,15 +28,33 @@ void ExpectLink(const std::optional<std::string>& field, int type, const std::st
 }
 
 TEST(PayloadCommandsTest, BbsDecodesToItsOptions) {
-    const DryRun run = BuildDry({"bbs", "--poster", "Kim", "--board", "Notices", "--title", "Office move", "--text",
-                                 "body", "--date", "2026-12-07 09:30", "--function", "OpenBbs", "--url",
-                                 "http://gw/bbs?id=42", "--link-type", "7", "--sub-kind", "2", "--recipients",
-                                 "Lee, Park", "--urgent"});
+    const DryRun run = BuildDry({"bbs",
+                                 "--poster",
+                                 "Kim",
+                                 "--board",
+                                 "Notices",
+                                 "--title",
+                                 "Office move",
+                                 "--text",
+                                 "body",
+                                 "--date",
+                                 "2026-12-07 09:30",
+                                 "--function",
+                                 "OpenBbs",
+                                 "--url",
+                                 "http://gw/bbs?id=42",
+                                 "--link-type",
+                                 "7",
+                                 "--sub-kind",
+                                 "2",
+                                 "--recipients",
+                                 "Lee, Park",
+                                 "--urgent"});
     ASSERT_EQ(run.exitCode, kExitOk) << run.err;
     EXPECT_EQ(run.header, (mirelo::MessageHeader{1, static_cast<int>(run.payload.size())}));
     const PayloadFields fields = DecodePayload(run.payload, mirelo::kBbsLayout);
-    EXPECT_EQ(fields, (PayloadFields{"01", "2", "Kim", "Notices", "Office move", "body", "2026-12-07 09:30",
-                                     fields[7], "Lee, Park", "1"}));
+    EXPECT_EQ(fields, (PayloadFields{"01", "2", "Kim", "Notices", "Office move", "body", "2026-12-07 09:30", fields[7],
+                                     "Lee, Park", "1"}));
     ExpectLink(fields[7], 7, "OpenBbs", "http://gw/bbs?id=42");
 }
 
@@ -52,23 +70,42 @@ TEST(PayloadCommandsTest, MailDecodesToItsOptions) {
 }
 
 TEST(PayloadCommandsTest, ScheduleDecodesToItsOptions) {
-    const DryRun run = BuildDry({"schedule", "--requester", "Kim", "--subject", "Design review", "--date",
-                                 "2026-12-08 14:00", "--function", "OpenGs", "--url", "http://gw/gs", "--sub-kind",
-                                 "2", "--recipients", "Lee"});
+    const DryRun run =
+        BuildDry({"schedule", "--requester", "Kim", "--subject", "Design review", "--date", "2026-12-08 14:00",
+                  "--function", "OpenGs", "--url", "http://gw/gs", "--sub-kind", "2", "--recipients", "Lee"});
     ASSERT_EQ(run.exitCode, kExitOk) << run.err;
     EXPECT_EQ(run.header.kind, 3);
     const PayloadFields fields = DecodePayload(run.payload, mirelo::kScheduleLayout);
-    EXPECT_EQ(fields,
-              (PayloadFields{"03", "2", "Kim", "Design review", "2026-12-08 14:00", fields[5], "Lee", "0"}));
+    EXPECT_EQ(fields, (PayloadFields{"03", "2", "Kim", "Design review", "2026-12-08 14:00", fields[5], "Lee", "0"}));
     ExpectLink(fields[5], 1, "OpenGs", "http://gw/gs");
 }
 
 TEST(PayloadCommandsTest, ApprovalDecodesToItsOptionsForEveryKind) {
     for (const int kind : {4, 5, 6, 7, 11}) {
-        const DryRun run = BuildDry({"approval", "--kind", std::to_string(kind), "--doc-kind", "C", "--action", "2",
-                                     "--drafter", "Kim", "--processor", "Lee", "--subject", "Budget", "--date",
-                                     "2026-12-07 09:30", "--sub-kind", "300", "--function", "OpenSanc", "--url",
-                                     "http://gw/sanc?id=9&K=kim", "--recipients", "Park", "--urgent"});
+        const DryRun run = BuildDry({"approval",
+                                     "--kind",
+                                     std::to_string(kind),
+                                     "--doc-kind",
+                                     "C",
+                                     "--action",
+                                     "2",
+                                     "--drafter",
+                                     "Kim",
+                                     "--processor",
+                                     "Lee",
+                                     "--subject",
+                                     "Budget",
+                                     "--date",
+                                     "2026-12-07 09:30",
+                                     "--sub-kind",
+                                     "300",
+                                     "--function",
+                                     "OpenSanc",
+                                     "--url",
+                                     "http://gw/sanc?id=9&K=kim",
+                                     "--recipients",
+                                     "Park",
+                                     "--urgent"});
         ASSERT_EQ(run.exitCode, kExitOk) << run.err;
         EXPECT_EQ(run.header.kind, kind);
         const PayloadFields fields = DecodePayload(run.payload, mirelo::kApprovalLayout);
@@ -95,8 +132,24 @@ TEST(PayloadCommandsTest, DefaultsMakeARealisticNotification) {
 TEST(PayloadCommandsTest, DryRunPrintsHeaderAndPayloadAsHex) {
     const RunResult result = RunSend({"schedule", "--requester", "K", "--subject", "S", "--date", "D", "--function",
                                       "f", "--url", "u", "--dry-run"});
-    const std::string payload("\x02" "03" "\x01" "1" "\x01" "K" "\x01" "S" "\x01" "D" "\x00\x06" "001\x01" "fu"
-                              "\x00" "\x01" "0", 22);
+    const std::string payload(
+        "\x02"
+        "03"
+        "\x01"
+        "1"
+        "\x01"
+        "K"
+        "\x01"
+        "S"
+        "\x01"
+        "D"
+        "\x00\x06"
+        "001\x01"
+        "fu"
+        "\x00"
+        "\x01"
+        "0",
+        22);
     EXPECT_EQ(result.exitCode, kExitOk) << result.err;
     EXPECT_EQ(result.out, ToHex("0000002203" + payload) + "\n");
 }
@@ -129,12 +182,15 @@ TEST(PayloadCommandsTest, HelpListsEveryFieldInOrder) {
 
 TEST(PayloadCommandsTest, SendsOverUdpAndTcp) {
     UdpPeer udp;
-    RunResult result = RunSend({"mail", "--sender", "Kim", "--subject", "Hi", "--date", "D", "--port",
-                                std::to_string(udp.Port()), "--quiet"});
+    RunResult result = RunSend(
+        {"mail", "--sender", "Kim", "--subject", "Hi", "--date", "D", "--port", std::to_string(udp.Port()), "--quiet"});
     EXPECT_EQ(result.exitCode, kExitOk) << result.err;
     const std::optional<std::string> datagram = udp.Receive();
     ASSERT_TRUE(datagram.has_value());
-    EXPECT_TRUE(datagram->starts_with("0000002002\x02" "02")) << *datagram;
+    EXPECT_TRUE(
+        datagram->starts_with("0000002002\x02"
+                              "02"))
+        << *datagram;
 
     TcpPeer tcp;
     result = RunSend({"approval", "--kind", "11", "--doc-kind", "8", "--action", "1", "--subject", "Budget", "--tcp",

@@ -38,9 +38,9 @@ TEST(PayloadOptionsTest, TextsAreUtf8ByDefault) {
 }
 
 TEST(PayloadOptionsTest, Cp949EncodesEveryTextField) {
-    const PayloadFields fields = Mail({"--cp949", "--sender", kKimUtf8, "--subject", kKimUtf8 + " 1", "--text",
-                                       kKimUtf8, "--date", kKimUtf8, "--recipients", kKimUtf8, "--function",
-                                       kKimUtf8, "--url", "http://gw/" + kKimUtf8});
+    const PayloadFields fields =
+        Mail({"--cp949", "--sender", kKimUtf8, "--subject", kKimUtf8 + " 1", "--text", kKimUtf8, "--date", kKimUtf8,
+              "--recipients", kKimUtf8, "--function", kKimUtf8, "--url", "http://gw/" + kKimUtf8});
     EXPECT_EQ(fields[2], kKimCp949);
     EXPECT_EQ(fields[3], kKimCp949 + " 1");
     EXPECT_EQ(fields[4], kKimCp949);
@@ -55,8 +55,7 @@ TEST(PayloadOptionsTest, Cp949EncodesEveryTextField) {
 TEST(PayloadOptionsTest, Cp949RefusesWhatItCannotConvert) {
     EXPECT_TRUE(Contains(UsageErrorOf({"mail", "--sender", "x\xE0\xB8\x81", "--subject", "S", "--cp949"}),
                          "--sender 'x\xE0\xB8\x81' has a character that code page 949 lacks (U+0E01)"));
-    EXPECT_TRUE(Contains(UsageErrorOf({"mail", "--sender", kKimCp949, "--subject", "S", "--cp949"}),
-                         "is not UTF-8"));
+    EXPECT_TRUE(Contains(UsageErrorOf({"mail", "--sender", kKimCp949, "--subject", "S", "--cp949"}), "is not UTF-8"));
 }
 
 TEST(PayloadOptionsTest, FlagOptions) {
@@ -74,32 +73,50 @@ TEST(PayloadOptionsTest, FieldOverridesGiveRawBytes) {
     const DryRun run = BuildDry({"bbs", "--poster", "P", "--board", "B", "--title", "T", "--date", "D", "--field",
                                  "4=\\xff\\0z", "--field=9= ", "--field", "0=", "--field", "7=abc"});
     ASSERT_EQ(run.exitCode, kExitOk) << run.err;
-    EXPECT_EQ(run.payload, std::string("\x00" "\x01" "1" "\x01P" "\x01" "B" "\x03\xff\x00z" "\x00" "\x01" "D"
-                                       "\x00\x03" "abc" "\x00" "\x01 ", 22));
+    EXPECT_EQ(run.payload, std::string("\x00"
+                                       "\x01"
+                                       "1"
+                                       "\x01P"
+                                       "\x01"
+                                       "B"
+                                       "\x03\xff\x00z"
+                                       "\x00"
+                                       "\x01"
+                                       "D"
+                                       "\x00\x03"
+                                       "abc"
+                                       "\x00"
+                                       "\x01 ",
+                                       22));
     const PayloadFields fields = DecodePayload(run.payload, mirelo::kBbsLayout);
     EXPECT_EQ(mirelo::DecodeFlag(fields[9], 0), 1) << "a blank flag is urgent";
     EXPECT_EQ(BuildDry({"mail", "--subject", "S", "--field", "2=x"}).exitCode, kExitOk) << "an override fills --sender";
     EXPECT_TRUE(Contains(UsageErrorOf({"mail", "--sender", "K", "--subject", "S", "--field", "9=x"}),
                          "--field: expects INDEX=TEXT with INDEX from 0 to 8, not '9=x'"));
     EXPECT_TRUE(Contains(UsageErrorOf({"mail", "--sender", "K", "--subject", "S", "--field", "2"}), "INDEX=TEXT"));
-    EXPECT_TRUE(Contains(UsageErrorOf({"mail", "--sender", "K", "--subject", "S", "--field", "2=\\q"}),
-                         "unknown escape"));
+    EXPECT_TRUE(
+        Contains(UsageErrorOf({"mail", "--sender", "K", "--subject", "S", "--field", "2=\\q"}), "unknown escape"));
 }
 
 TEST(PayloadOptionsTest, LinkOptions) {
-    const mirelo::LinkField typed = mirelo::ParseLinkField(Mail({"--function", "F", "--url", "U", "--link-type",
-                                                                 "12"})[6].value_or(""));
+    const mirelo::LinkField typed =
+        mirelo::ParseLinkField(Mail({"--function", "F", "--url", "U", "--link-type", "12"})[6].value_or(""));
     EXPECT_EQ(typed.typeNumber, 12);
-    EXPECT_EQ(Mail({"--function", "F", "--url", "U", "--link-type", "12"})[6], "012\x01" "FU");
+    EXPECT_EQ(Mail({"--function", "F", "--url", "U", "--link-type", "12"})[6],
+              "012\x01"
+              "FU");
     const DryRun raw = BuildDry({"mail", "--sender", "K", "--subject", "S", "--link-raw", "30 30 31 00"});
-    EXPECT_TRUE(Contains(raw.payload, std::string("\x00\x04" "001\0", 6))) << ToHex(raw.payload);
+    EXPECT_TRUE(Contains(raw.payload, std::string("\x00\x04"
+                                                  "001\0",
+                                                  6)))
+        << ToHex(raw.payload);
     EXPECT_TRUE(Contains(UsageErrorOf({"mail", "--sender", "K", "--subject", "S", "--function", "F"}),
                          "--function and --url go together"));
     EXPECT_TRUE(Contains(UsageErrorOf({"mail", "--sender", "K", "--subject", "S", "--link-type", "2"}),
                          "--link-type needs --function and --url"));
-    EXPECT_TRUE(Contains(UsageErrorOf({"mail", "--sender", "K", "--subject", "S", "--link-raw", "00", "--function",
-                                       "F", "--url", "U"}),
-                         "--link-raw gives the whole link field"));
+    EXPECT_TRUE(Contains(
+        UsageErrorOf({"mail", "--sender", "K", "--subject", "S", "--link-raw", "00", "--function", "F", "--url", "U"}),
+        "--link-raw gives the whole link field"));
     UsageErrorOf({"mail", "--sender", "K", "--subject", "S", "--link-raw", "0"});
     UsageErrorOf({"mail", "--sender", "K", "--subject", "S", "--function", "F", "--url", "U", "--link-type", "1000"});
 }
@@ -115,18 +132,18 @@ TEST(PayloadOptionsTest, OverlongFieldsAreUsageErrors) {
     for (int i = 0; i < 128; ++i) korean += kKimUtf8;
     EXPECT_TRUE(Contains(UsageErrorOf({"mail", "--sender", "K", "--subject", korean, "--cp949"}),
                          "--subject: 256 bytes in code page 949 is too long for field 3"));
-    EXPECT_TRUE(Contains(UsageErrorOf({"bbs", "--poster", "P", "--board", "B", "--title", "T", "--field",
-                                       "9=" + std::string(256, '1')}),
-                         "--field 9: 256 bytes is too long for field 9 (flag)"));
-    EXPECT_TRUE(Contains(UsageErrorOf({"mail", "--sender", "K", "--subject", "S", "--function", std::string(256, 'f'),
-                                       "--url", "U"}),
-                         "--function is 256 bytes; the link holds a function name of at most 255"));
+    EXPECT_TRUE(Contains(
+        UsageErrorOf({"bbs", "--poster", "P", "--board", "B", "--title", "T", "--field", "9=" + std::string(256, '1')}),
+        "--field 9: 256 bytes is too long for field 9 (flag)"));
+    EXPECT_TRUE(Contains(
+        UsageErrorOf({"mail", "--sender", "K", "--subject", "S", "--function", std::string(256, 'f'), "--url", "U"}),
+        "--function is 256 bytes; the link holds a function name of at most 255"));
     const std::string longUrl(65535 - 5, 'u');
     EXPECT_EQ(Mail({"--function", "F", "--url", longUrl})[6]->size(), 65535u);
-    EXPECT_TRUE(Contains(UsageErrorOf({"mail", "--sender", "K", "--subject", "S", "--function", "F", "--url",
-                                       longUrl + "u"}),
-                         "--function and --url: 65536 bytes is too long for field 6 (link), which holds at most "
-                         "65535 bytes"));
+    EXPECT_TRUE(
+        Contains(UsageErrorOf({"mail", "--sender", "K", "--subject", "S", "--function", "F", "--url", longUrl + "u"}),
+                 "--function and --url: 65536 bytes is too long for field 6 (link), which holds at most "
+                 "65535 bytes"));
 }
 
 TEST(PayloadOptionsTest, RequiredOptionsAndKinds) {
@@ -134,9 +151,9 @@ TEST(PayloadOptionsTest, RequiredOptionsAndKinds) {
     EXPECT_TRUE(Contains(UsageErrorOf({"bbs", "--poster", "P", "--title", "T"}), "--board is required"));
     EXPECT_TRUE(Contains(UsageErrorOf({"approval", "--doc-kind", "8", "--action", "1", "--subject", "S"}),
                          "--kind is required: 4, 5, 6, 7 or 11"));
-    EXPECT_TRUE(Contains(UsageErrorOf({"approval", "--kind", "8", "--doc-kind", "8", "--action", "1", "--subject",
-                                       "S"}),
-                         "--kind: expects 4, 5, 6, 7 or 11, not '8'"));
+    EXPECT_TRUE(
+        Contains(UsageErrorOf({"approval", "--kind", "8", "--doc-kind", "8", "--action", "1", "--subject", "S"}),
+                 "--kind: expects 4, 5, 6, 7 or 11, not '8'"));
     UsageErrorOf({"approval", "--kind", "4", "--kind", "9", "--doc-kind", "8", "--action", "1", "--subject", "S"});
     UsageErrorOf({"schedule", "--requester", "R", "--subject", "S", "--text", "X"});
     UsageErrorOf({"mail", "--sender", "K", "--subject", "S", "--sub-kind", "-1"});

@@ -28,8 +28,6 @@ inline DryRun BuildDry(Args args) {
     return run;
 }
 
-inline bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
+inline bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 }  // namespace mirelo_send::test
