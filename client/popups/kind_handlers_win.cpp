@@ -27,8 +27,6 @@ constexpr std::size_t kApprovalRowLimit = 43;
 constexpr int kBbsCode = 200;
 constexpr int kMailCode = 100;
 
-const TextLoader kLoadText = [](int id) { return win::LoadText(id); };
-
 PopupLook DocumentLook(int templateId, int list, COLORREF background, int clipId, RECT clip, const char* name) {
     PopupLook look;
     look.templateId = templateId;
@@ -182,14 +180,14 @@ void ApprovalHandler::PlaySound() const {
 std::string ApprovalHandler::DocumentKindText() const {
     using namespace approval_field;
     return BuildApprovalTexts(fields_.Text(kDocKind), fields_.Text(kAction), fields_.flag, Settings().UrgentLabel,
-                              kLoadText, ExpandMacros)
+                              win::ResourceTexts(), ExpandMacros)
         .documentKind;
 }
 
 std::string ApprovalHandler::ActionText() const {
     using namespace approval_field;
     return BuildApprovalTexts(fields_.Text(kDocKind), fields_.Text(kAction), fields_.flag, Settings().UrgentLabel,
-                              kLoadText, ExpandMacros)
+                              win::ResourceTexts(), ExpandMacros)
         .action;
 }
 
@@ -198,7 +196,7 @@ void ApprovalHandler::Show() const {
     const ClientSettings& settings = Settings();
     DocumentContent content = BaseContent(fields_);
     content.header = BuildApprovalTexts(fields_.Text(kDocKind), fields_.Text(kAction), fields_.flag,
-                                        settings.UrgentLabel, kLoadText, ExpandMacros)
+                                        settings.UrgentLabel, win::ResourceTexts(), ExpandMacros)
                          .header;
     content.wrapHeader = true;
     content.labelWidth = 55;

@@ -18,12 +18,6 @@ namespace mirelo {
 
 using win::Log;
 
-namespace {
-
-const TextLoader kLoadText = [](int id) { return win::LoadText(id); };
-
-}  // namespace
-
 CDispatcher::CDispatcher()
     : bbs_(std::make_unique<BbsHandler>()),
       mail_(std::make_unique<MailHandler>()),
@@ -63,7 +57,7 @@ void CDispatcher::Dispatch(int kind, const char* payload, int length) {
         const int code = LocalAppCode(plan.family, approval_->SubKind());
         const std::string kindText;  // the list shows no kind text
         const ReceivedListTexts texts =
-            BuildReceivedListTexts(kind, record.sender, record.subject, kindText, kLoadText);
+            BuildReceivedListTexts(kind, record.sender, record.subject, kindText, win::ResourceTexts());
         Log("received list: kind %d, %s\n", kind, texts.listText.c_str());
         if (plan.family == Family::Mail || plan.family == Family::Approval) NotifyLocalApps(code);
     }

@@ -22,4 +22,9 @@ std::string LoadText(int id) {
     return result;
 }
 
+const TextLoader& ResourceTexts() {
+    static const TextLoader loader = [](int id) { return LoadText(id); };
+    return loader;
+}
+
 }  // namespace mirelo::win
