@@ -26,8 +26,7 @@ DWORD WINAPI RefreshThread(LPVOID parameter) {
         HttpFormClient client;
         client.ClearParams();
         for (const FormParam& param : RefreshForm(job->id)) client.AddParam(param.name, param.value);
-        // These lines stay short: a long line goes out in pieces, and the pieces of requests ending at
-        // the same time would mix.
+        // These lines stay short enough for a debugger to show each whole.
         if (client.Request(job->url, kRefreshAgent) != 0) {
             win::Log("refresh: posted, %d bytes of response\n", static_cast<int>(client.BodyLength()));
         } else if (client.LastError() == 0) {
