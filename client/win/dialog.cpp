@@ -83,15 +83,17 @@ INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
     }
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrA(hwnd, DWLP_USER, 0);
-        self->hwnd_ = nullptr;
         if (self->modeless_) {
             ModelessDialogs().erase(hwnd);
+            // Handle() still names the window here, so that clean-up can find what it registered.
             try {
                 self->OnFinalDestroy();
             } catch (...) {
                 Log("dialog clean-up failed\n");
             }
             delete self;
+        } else {
+            self->hwnd_ = nullptr;
         }
     }
     return result;

@@ -26,7 +26,8 @@ protected:
     // Default: IDOK and IDCANCEL end the dialog with their id.
     virtual BOOL OnCommand(int id, int notifyCode);
     virtual INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    // Runs after the window is gone, just before a modeless dialog deletes itself.
+    // Runs when the window is gone (Handle() still gives its old handle), just before a modeless
+    // dialog deletes itself.
     virtual void OnFinalDestroy() {}
 
 private:
