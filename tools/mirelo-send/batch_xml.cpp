@@ -1,9 +1,8 @@
 #include "batch_xml.h"
 
-#include <iconv.h>
+#include "text_encoding.h"
 
-#include "core/code_page.h"
-#include "core/code_page_posix.h"
+#include <iconv.h>
 
 namespace mirelo_send {
 namespace {
@@ -53,13 +52,9 @@ std::optional<std::string> EncodeBatch(const std::string& utf8, const std::strin
         *error = "unknown encoding '" + encoding + "' (e.g. cp949, cp1252, utf-8)";
         return std::nullopt;
     }
-    const std::u16string units = mirelo::Utf8ToUtf16(utf8);
-    const mirelo::IconvCodec codec(encoding);
-    std::string bytes = codec.Encode(units, mirelo::CodePage::Ansi);
-    if (codec.Decode(bytes, mirelo::CodePage::Ansi) != units) {
-        *error = "the text has characters that " + encoding + " lacks";
-        return std::nullopt;
-    }
+    EncodeFailure failure;
+    std::optional<std::string> bytes = EncodeExactly(utf8, encoding, &failure);
+    if (!bytes) *error = "the text has characters that " + encoding + " lacks";
     return bytes;
 }
 

@@ -5,9 +5,8 @@
 #include <ctime>
 
 #include "bytes.h"
-#include "core/code_page.h"
-#include "core/code_page_posix.h"
 #include "framing_options.h"
+#include "text_encoding.h"
 #include "transport.h"
 
 namespace mirelo_send {
@@ -25,32 +24,13 @@ struct FieldBytes {
 
 std::string OptionName(std::string_view usage) { return std::string(usage.substr(0, usage.find(' '))); }
 
-std::string CodePoint(std::u16string_view units, std::size_t at) {
-    char32_t point = units[at];
-    if (point >= 0xD800 && point < 0xDC00 && at + 1 < units.size()) {
-        point = 0x10000 + ((point - 0xD800) << 10) + (units[at + 1] - 0xDC00);
-    }
-    char text[16];
-    std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(point));
-    return text;
-}
-
 // The UTF-8 text in code page 949; on failure says why in *error.
 std::optional<std::string> ToCodePage949(std::string_view utf8, std::string* error) {
-    const std::u16string units = mirelo::Utf8ToUtf16(utf8);
-    if (mirelo::Utf16ToUtf8(units) != utf8) {
-        *error = "is not UTF-8, so --cp949 cannot convert it (--field sends raw bytes)";
-        return std::nullopt;
-    }
-    static const mirelo::IconvCodec codec("CP949");
-    std::string bytes = codec.Encode(units, mirelo::CodePage::Korean);
-    if (codec.Decode(bytes, mirelo::CodePage::Korean) == units) return bytes;
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        if (codec.Encode(units.substr(i, 1), mirelo::CodePage::Korean) == "?" && units[i] != u'?') {
-            *error = "has a character that code page 949 lacks (" + CodePoint(units, i) + ")";
-            break;
-        }
-    }
+    EncodeFailure failure;
+    std::optional<std::string> bytes = EncodeExactly(utf8, "CP949", &failure);
+    if (bytes) return bytes;
+    *error = failure.notUtf8 ? "is not UTF-8, so --cp949 cannot convert it (--field sends raw bytes)"
+                             : "has a character that code page 949 lacks (" + failure.codePoint + ")";
     return std::nullopt;
 }
 
