@@ -4,6 +4,7 @@
 #include "popups/popup_text.h"
 #include "store/browser_win.h"
 #include "win/log.h"
+#include "win/resources.h"
 
 namespace mirelo {
 
@@ -20,21 +21,21 @@ bool IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
 }  // namespace
 
 CDocumentPopup::CDocumentPopup(const PopupLook& look, DocumentContent content)
-    : CPopup(look), content_(std::move(content)) {}
+    : CPopup(look), content_(std::move(content)) {
+    for (const RowSpec& row : content_.rows.rows) labels_.push_back(win::LoadText(row.labelId));
+}
 
 bool CDocumentPopup::ViewOffered() const {
-    return !content_.viewNever && !content_.functionName.empty() && Settings().UseView && content_.subKind != 2;
+    return DocumentViewOffered(content_.viewNever, content_.functionName, Settings().UseView, content_.subKind);
 }
 
 void CDocumentPopup::OpenView() { OpenInBrowser(content_.viewUrl, content_.viewWidth, content_.viewHeight); }
 
 void CDocumentPopup::PrepareRows() {
     const bool big = Settings().UseBigFontMessage;
-    for (std::size_t i = 0; i < content_.rows.size(); ++i) {
-        PopupRow& row = content_.rows[i];
-        if (!row.prepared) continue;
-        const std::size_t limit = i == 0 && big ? kBigFontLimit : row.limit;
-        row.value = PrepareRowText(row.value, limit, IsLeadByte);
+    auto& rows = content_.rows.rows;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].limit != 0) rows[i].value = PrepareRowText(rows[i].value, RowLimit(rows[i], i, big), IsLeadByte);
     }
 }
 
@@ -55,19 +56,20 @@ void CDocumentPopup::Paint(HDC dc, const RECT& client) {
                                           : RECT{57, kHeaderTop, client.right, kHeaderBottom};
     DrawTextA(dc, header.c_str(), -1, &headerRect, content_.wrapHeader ? DT_WORDBREAK : 0);
 
-    for (std::size_t i = 0; i < content_.rows.size(); ++i) {
-        const PopupRow& row = content_.rows[i];
+    const DocumentRows& rows = content_.rows;
+    for (std::size_t i = 0; i < rows.rows.size(); ++i) {
+        const RowSpec& row = rows.rows[i];
         const bool bigRow = i == 0 && big;
         SelectObject(dc, bigRow ? bold : regular);
-        const int labelWidth = bigRow ? content_.firstLabelWidthBig : content_.labelWidth;
+        const int labelWidth = bigRow ? rows.firstLabelWidthBig : rows.labelWidth;
         const int top = kRowTop + kRowHeight * static_cast<int>(i);
-        if (!row.label.empty()) {
+        if (!labels_[i].empty()) {
             RECT labelRect{kRowLeft, top, kRowLeft + labelWidth, top + kRowHeight};
-            DrawTextA(dc, row.label.c_str(), -1, &labelRect, DT_NOPREFIX);
+            DrawTextA(dc, labels_[i].c_str(), -1, &labelRect, DT_NOPREFIX);
         }
         // Values drawn as received keep a "&" as it is; prepared ones have it doubled already.
         RECT valueRect{kRowLeft + labelWidth + settings.LabelGap, top, Width() - 10, top + kRowHeight};
-        DrawTextA(dc, row.value.c_str(), -1, &valueRect, row.prepared ? 0 : DT_NOPREFIX);
+        DrawTextA(dc, row.value.c_str(), -1, &valueRect, row.limit != 0 ? 0 : DT_NOPREFIX);
     }
     SelectObject(dc, original);
     DeleteObject(bold);

@@ -3,27 +3,17 @@
 #include <string>
 #include <vector>
 
+#include "popups/document_rows.h"
 #include "popups/popup_win.h"
 
 namespace mirelo {
 
-// One labelled row of a document pop-up. Prepared rows lose their markup, are cut to their limit
-// and get their ampersands doubled on the first paint; the others are drawn as received.
-struct PopupRow {
-    std::string label;
-    std::string value;
-    bool prepared = false;
-    std::size_t limit = 0;
-};
-
 // What a document pop-up (bulletin board, mail, schedule, approval) shows and opens.
 struct DocumentContent {
     std::string header;
-    bool urgentPrefix = false;   // the urgent label goes in front of the header when painting
-    bool wrapHeader = false;     // the approval header wraps in (66,27)-(width-10,40)
-    std::vector<PopupRow> rows;  // row 0 is the subject row
-    int labelWidth = 45;
-    int firstLabelWidthBig = 55;
+    bool urgentPrefix = false;  // the urgent label goes in front of the header when painting
+    bool wrapHeader = false;    // the approval header wraps in (66,27)-(width-10,40)
+    DocumentRows rows;
     std::string viewUrl;
     std::string functionName;
     int subKind = 0;
@@ -47,6 +37,7 @@ private:
     void PrepareRows();
 
     DocumentContent content_;
+    std::vector<std::string> labels_;
     bool firstPaintPending_ = true;
 };
 

@@ -22,8 +22,6 @@ namespace mirelo {
 
 namespace {
 
-constexpr std::size_t kDocumentRowLimit = 45;
-constexpr std::size_t kApprovalRowLimit = 43;
 constexpr int kBbsCode = 200;
 constexpr int kMailCode = 100;
 
@@ -44,10 +42,6 @@ PopupLook MailLook(const std::string& kindCode, int list) {
     return DocumentLook(133, list, RGB(237, 244, 225), IDS_CLIP_SCHEDULE, {5, 5, 45, 45}, "schedule");
 }
 
-PopupRow Row(int labelId, std::string value, std::size_t limit = 0) {
-    return {win::LoadText(labelId), std::move(value), limit != 0, limit};
-}
-
 // The parts every document pop-up takes from its handler.
 DocumentContent BaseContent(const KindFields& fields) {
     const ClientSettings& settings = Settings();
@@ -65,11 +59,7 @@ DocumentContent MailContent(const KindFields& fields, int headerId, int senderIn
     DocumentContent content = BaseContent(fields);
     content.header = win::LoadText(headerId);
     content.urgentPrefix = fields.flag == 1;
-    content.rows = {Row(IDS_TITLE_LABEL, fields.Text(subjectIndex), kDocumentRowLimit),
-                    Row(IDS_SENDER_LABEL, fields.Text(senderIndex)), Row(IDS_DATE_LABEL, fields.Text(dateIndex))};
-    if (fields.subKind == 2) {
-        content.rows.push_back(Row(IDS_RECIPIENTS_LABEL, fields.Text(recipientsIndex), kDocumentRowLimit));
-    }
+    content.rows = MailRows(fields, subjectIndex, senderIndex, dateIndex, recipientsIndex);
     return content;
 }
 
@@ -108,12 +98,7 @@ void BbsHandler::Show() const {
     DocumentContent content = BaseContent(fields_);
     content.header = win::LoadText(IDS_BBS_HEADER);
     content.urgentPrefix = fields_.flag == 1;
-    content.rows = {Row(IDS_TITLE_LABEL, fields_.Text(kTitle), kDocumentRowLimit),
-                    Row(IDS_BOARD_LABEL, fields_.Text(kBoard)), Row(IDS_POSTER_LABEL, fields_.Text(kPoster)),
-                    Row(IDS_DATE_LABEL, fields_.Text(kDate))};
-    if (fields_.subKind == 2) {
-        content.rows.push_back(Row(IDS_RECIPIENTS_LABEL, fields_.Text(kRecipients), kDocumentRowLimit));
-    }
+    content.rows = BbsRows(fields_);
     content.viewWidth = settings.BBSViewWidth;
     content.viewHeight = settings.BBSViewHeight;
     const PopupLook look = DocumentLook(132, kListBbs, RGB(230, 245, 245), IDS_CLIP_BBS, {5, 5, 43, 45}, "bbs");
@@ -199,15 +184,7 @@ void ApprovalHandler::Show() const {
                                         settings.UrgentLabel, win::ResourceTexts(), ExpandMacros)
                          .header;
     content.wrapHeader = true;
-    content.labelWidth = 55;
-    content.firstLabelWidthBig = 68;
-    content.rows = {Row(IDS_DOC_SUBJECT_LABEL, fields_.Text(kSubject), kApprovalRowLimit)};
-    if (!fields_.Text(kProcessor).empty()) content.rows.push_back(Row(IDS_PROCESSOR_LABEL, fields_.Text(kProcessor)));
-    if (!fields_.Text(kDrafter).empty()) content.rows.push_back(Row(IDS_DRAFTER_LABEL, fields_.Text(kDrafter)));
-    content.rows.push_back(Row(IDS_PROCESS_DATE_LABEL, fields_.Text(kDate)));
-    if (fields_.subKind == 2) {
-        content.rows.push_back(Row(IDS_APPROVAL_RECIPIENT_LABEL, fields_.Text(kRecipients), kApprovalRowLimit));
-    }
+    content.rows = ApprovalRows(fields_);
     content.viewWidth = settings.SancViewWidth;
     content.viewHeight = settings.SancViewHeight;
     const PopupLook look =
