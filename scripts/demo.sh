@@ -7,6 +7,10 @@
 #
 # Environment: MIRELO_DEMO_LOCALE (default ko_KR.UTF-8; en_US.UTF-8 for the English resources),
 #              MIRELO_DEMO_PORT (notification port given in the link, default 7333).
+#
+# Notifications are spoken: a local vocelink-server (espeak-ng) answers the client, which finds it
+# through the suite's settings file named by the registry. Wine's audio is turned on when the machine
+# has a sound device; otherwise what the client would play is kept as speech-NNN.wav beside demo.log.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -36,11 +40,14 @@ fi
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 >/dev/null
 cmake --preset native >/dev/null
-cmake --build --preset native --target mirelo-send >/dev/null
+cmake --build --preset native --target mirelo-send vocelink-server >/dev/null
 send=$root/build/native/tools/mirelo-send/mirelo-send
 mkdir -p "$state"
+log=$state/demo.log
+rm -f "$log" "$state"/speech-*.wav "$state"/speech-*.txt
 
 xvfb_pid=""
+speech_pid=""
 if [ -z "${DISPLAY:-}" ]; then
     rm -f "$state/xvfb.display"
     Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5>"$state/xvfb.display" 2>/dev/null &
@@ -56,6 +63,7 @@ cleanup() {
     stop_client >/dev/null 2>&1 || true
     wait "${client_pid:-}" 2>/dev/null || true
     WINEDEBUG=-all wineserver -k 2>/dev/null || true
+    [ -n "$speech_pid" ] && kill "$speech_pid" 2>/dev/null
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
     rm -f "$state/display"
 }
@@ -67,13 +75,36 @@ for f in "$root"/build/win32/{Mirelo.exe,Mirelo.ini,PingoProxy.dll,vocelink.dll,
     [ -f "$f" ] && cp "$f" "$program_dir/"
 done
 
+# The speech server on a free loopback port, named by the suite's settings file, which the client finds
+# through the registry (the 32-bit view, where the suite's installer writes).
+speech_options=(--port 0)
+[ "$code_page" = cp949 ] && speech_options+=(--voice ko)
+# A playback device of ALSA is what Wine's audio driver would use.
+if compgen -G '/dev/snd/pcmC*D*p' >/dev/null; then
+    WINEDEBUG=-all wine reg delete 'HKCU\Software\Wine\Drivers' /v Audio /f >/dev/null 2>&1 || true
+    echo "demo: sound device found: the client speaks aloud through Wine's audio driver"
+else
+    WINEDEBUG=-all wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /t REG_SZ /d "" /f >/dev/null 2>&1 || true
+    speech_options+=(--save-dir "$state")
+    echo "demo: no sound device: what the client would say is kept as $state/speech-NNN.wav"
+fi
+coproc speech { exec "$root/build/native/vocelink-server" "${speech_options[@]}" 2>>"$log"; }
+speech_pid=$speech_PID
+read -r speech_port <&"${speech[0]}"
+suite_dir=$WINEPREFIX/drive_c/Quillon
+mkdir -p "$suite_dir/bin"
+printf '[TTS]\r\nIP=127.0.0.1\r\nPort=%s\r\n' "$speech_port" >"$suite_dir/bin/tesseldef.ini"
+WINEDEBUG=-all wine reg add 'HKLM\SOFTWARE\Corvane\Quillon Groupware 6.5' /v TesselDir32 /t REG_SZ \
+    /d 'C:\Quillon\' /f /reg:32 >/dev/null
+echo "demo: speech server (espeak-ng) on 127.0.0.1:$speech_port, named by C:\\Quillon\\bin\\tesseldef.ini"
+
 # IPAddress, SendPort, BrowserTitle, ListenPort, UserID, AutoKill, Reflesh, NotifyLogOutType, UserKey,
 # ServerUrl, speech, TCP mode, -, UseView, -, -, text conversion, RefreshUrl: each ends with ",".
-link="qsnotifyclient://127.0.0.1,44444,Quillon Groupware,$port,demo,1,0,0,demo-key,http://127.0.0.1/,0,0,0,1,0,0,1,http://127.0.0.1/refresh,"
+link="qsnotifyclient://127.0.0.1,44444,Quillon Groupware,$port,demo,1,0,0,demo-key,http://127.0.0.1/,1,0,0,1,0,0,1,http://127.0.0.1/refresh,"
 echo "demo: starting Mirelo.exe (locale $locale) with $link"
-echo "demo: stop it with Ctrl-C or 'scripts/demo.sh --stop'"
+echo "demo: stop it with Ctrl-C or 'scripts/demo.sh --stop'; the log is also in $log"
 WINEDEBUG=-all,+debugstr wine "$program_dir/Mirelo.exe" "$link" 2>&1 >/dev/null |
-    python3 "$root/scripts/wine_log.py" --code-page "$code_page" &
+    python3 "$root/scripts/wine_log.py" --code-page "$code_page" | tee -a "$log" &
 client_pid=$!
 
 # A few notifications as the groupware server sends them, once the client listens.

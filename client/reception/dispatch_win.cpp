@@ -11,6 +11,8 @@
 #include "reception/notify_client_win.h"
 #include "reception/received_list_text.h"
 #include "resources/string_ids.h"
+#include "speech/speech_text.h"
+#include "speech/speech_win.h"
 #include "win/log.h"
 #include "win/resources.h"
 
@@ -29,7 +31,6 @@ CDispatcher::~CDispatcher() = default;
 void CDispatcher::Dispatch(int kind, const char* payload, int length) {
     Log("dispatch kind=%d length=%d\n", kind, length);
     if (CNotifyClient* client = NotifyClient()) client->StartBlink();
-    ClientSettings& settings = Settings();
 
     KindHandler* handler = nullptr;
     switch (FamilyOfKind(kind)) {
@@ -39,17 +40,34 @@ void CDispatcher::Dispatch(int kind, const char* payload, int length) {
         case Family::Approval: handler = approval_.get(); break;
         case Family::Message:
         case Family::Notice:
-        case Family::Alert: Log("kind %d: no pop-up of its family yet\n", kind); return;
-        case Family::None: return;
+        case Family::Alert: Log("kind %d: no pop-up of its family yet\n", kind); break;
+        case Family::None: break;
     }
-    handler->Decode(payload, length);
-    const DispatchPlan plan = PlanDispatch(kind, handler->Urgent(), settings);
-    std::string line;
-    if (plan.buildRecord) line = handler->RecordLine(kind);
-    if (plan.playSound) handler->PlaySound();
-    if (plan.showPopup) handler->Show();
-
     NotificationRecord record;
+    SpokenTexts spoken;
+    if (handler != nullptr) Present(kind, *handler, payload, length, record, spoken);
+    record.kind = kind;
+    // Every kind is spoken, an unknown one with an empty sentence.
+    if (Settings().SpeakNotifications) {
+        SpeakNotification(SpeechSentence(kind, record.sender, record.subject, spoken.documentKind, spoken.action,
+                                         win::ResourceTexts()));
+    }
+}
+
+void CDispatcher::Present(int kind, KindHandler& handler, const char* payload, int length, NotificationRecord& record,
+                          SpokenTexts& spoken) {
+    const ClientSettings& settings = Settings();
+    handler.Decode(payload, length);
+    const DispatchPlan plan = PlanDispatch(kind, handler.Urgent(), settings);
+    std::string line;
+    if (plan.buildRecord) line = handler.RecordLine(kind);
+    if (plan.buildRecord && &handler == approval_.get()) {
+        spoken.documentKind = approval_->DocumentKindText();
+        spoken.action = approval_->ActionText();
+    }
+    if (plan.playSound) handler.PlaySound();
+    if (plan.showPopup) handler.Show();
+
     ParseRecordLine(line, record);
     record.kind = kind;
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 namespace mirelo {
 
@@ -8,6 +9,8 @@ class BbsHandler;
 class MailHandler;
 class ScheduleHandler;
 class ApprovalHandler;
+class KindHandler;
+struct NotificationRecord;
 
 // Routes every received notification: blinks the tray icon, lets the kind's handler decode it, and
 // under the user's filters plays its sound and shows its pop-up, or lists it in received-list mode.
@@ -23,6 +26,16 @@ public:
     void Dispatch(int kind, const char* payload, int length);
 
 private:
+    // The approval texts a sentence speaks, kept when the approval passed the filters.
+    struct SpokenTexts {
+        std::string documentKind;
+        std::string action;
+    };
+
+    // Decodes the payload with the kind's handler and, under the filters, plays, shows or lists it.
+    void Present(int kind, KindHandler& handler, const char* payload, int length, NotificationRecord& record,
+                 SpokenTexts& spoken);
+
     std::unique_ptr<BbsHandler> bbs_;
     std::unique_ptr<MailHandler> mail_;
     std::unique_ptr<ScheduleHandler> schedule_;

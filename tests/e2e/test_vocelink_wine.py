@@ -9,11 +9,12 @@ from __future__ import annotations
 import array
 import os
 import pathlib
-import signal
 import subprocess
 import wave
 
 import pytest
+
+from speech_server import SpeechServer
 
 REPO = pathlib.Path(__file__).resolve().parents[2]
 LOCALE = os.environ.get('MIRELO_LOCALE', 'ko_KR.UTF-8')
@@ -28,37 +29,6 @@ ENGLISH_TEXT = 'You have new mail from Hong Gildong about the meeting.'
 
 def windows_path(path: pathlib.Path) -> str:
     return 'Z:' + str(path).replace('/', '\\')
-
-
-class SpeechServer:
-    """vocelink-server on a free loopback port, its log in a file."""
-
-    def __init__(self, log_path: pathlib.Path, *options: str):
-        self.log_path = log_path
-        self.log = open(log_path, 'wb')
-        self.process = subprocess.Popen([str(NATIVE_DIR / 'vocelink-server'), '--port', '0', *options],
-                                        stdout=subprocess.PIPE, stderr=self.log)
-        line = self.process.stdout.readline().decode().strip()
-        if not line.isdigit():
-            self.stop()
-            raise RuntimeError(f'vocelink-server did not start: {log_path.read_text(errors="replace")}')
-        self.port = int(line)
-
-    def stop(self) -> int:
-        if self.process.poll() is None:
-            self.process.send_signal(signal.SIGTERM)
-        try:
-            code = self.process.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-            code = self.process.wait()
-        self.log.close()
-        return code
-
-    def log_text(self) -> str:
-        if not self.log.closed:
-            self.log.flush()
-        return self.log_path.read_text(encoding='utf-8', errors='replace')
 
 
 def wine_env(prefix: pathlib.Path) -> dict:
@@ -111,7 +81,7 @@ def test_every_export_under_wine_and_a_spoken_wav(vocelink_work):
     files = vocelink_work / 'server-files'
     files.mkdir(exist_ok=True)
 
-    server = SpeechServer(vocelink_work / 'server.log', '--piece-size', '4096', '--output-dir', str(files))
+    server = SpeechServer(NATIVE_DIR, vocelink_work / 'server.log', '--piece-size', '4096', '--output-dir', str(files))
     try:
         result = run_check(vocelink_work / 'prefix', server.port, wav, text_file)
     finally:

@@ -25,6 +25,8 @@ constexpr char kUsage[] =
     "  --espeak PROGRAM     the espeak-ng program (default: espeak-ng on the PATH)\n"
     "  --text-encoding NAME encoding of texts that are not UTF-8 (default CP949)\n"
     "  --output-dir DIR     write the audio of file and effect requests into DIR (default: not written)\n"
+    "  --save-dir DIR       keep the text and the audio of every buffer request in DIR as\n"
+    "                       speech-NNN.txt (the bytes received) and speech-NNN.wav (the audio sent)\n"
     "  --status-line TEXT   answer the status query with TEXT (default \"+OK   <busy connections>\")\n"
     "  --max-connections N  connections served at once (default 16)\n"
     "  --idle-timeout S     drop a connection that sends nothing for S seconds (default 60)\n"
@@ -78,6 +80,7 @@ std::vector<OptionSpec> Specs() {
         {"--espeak", true, text(&Options::espeak)},
         {"--text-encoding", true, text(&Options::textEncoding)},
         {"--output-dir", true, text(&Options::outputDir)},
+        {"--save-dir", true, text(&Options::saveDir)},
         {"--status-line", true,
          [](Options& o, const std::string& v) {
              o.statusLine = v;

@@ -17,6 +17,7 @@ struct Options {
     std::string voice;           // espeak-ng voice; empty: chosen by the text
     std::string espeak = "espeak-ng";
     std::string outputDir;                  // where file and effect requests write; empty: nowhere
+    std::string saveDir;                    // where buffer requests' texts and audio are kept; empty: nowhere
     std::optional<std::string> statusLine;  // answer to the status query, without its newline
     std::string textEncoding = "CP949";     // of texts that are not UTF-8
     int maxConnections = 16;

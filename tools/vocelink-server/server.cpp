@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <fstream>
 
 namespace vocelink_server {
 
@@ -26,6 +27,21 @@ void Server::Note(const std::string& line) const {
     if (!options_.quiet) {
         Log(line);
     }
+}
+
+void Server::Keep(const std::string& text, const Bytes& wav) {
+    if (options_.saveDir.empty()) {
+        return;
+    }
+    char name[32];
+    std::snprintf(name, sizeof name, "speech-%03d", ++kept_);
+    const std::string stem = options_.saveDir + "/" + name;
+    bool written = static_cast<bool>(std::ofstream(stem + ".txt", std::ios::binary) << text);
+    written = static_cast<bool>(
+                  std::ofstream(stem + ".wav", std::ios::binary)
+                      .write(reinterpret_cast<const char*>(wav.data()), static_cast<std::streamsize>(wav.size()))) &&
+              written;
+    Note(written ? "kept " + stem + ".wav" : "cannot write " + stem + ".txt/.wav");
 }
 
 void Server::Opened(int fd) {

@@ -29,6 +29,9 @@ public:
     // Logs what the server did with a request, unless it runs quietly.
     void Note(const std::string& line) const;
 
+    // Keeps the text and the audio of a buffer request in the save folder, when there is one.
+    void Keep(const std::string& text, const Bytes& wav);
+
     // Connections being served; the accept loop keeps this at most maxConnections.
     int Busy() const { return busy_.load(); }
     void Opened(int fd);
@@ -46,6 +49,7 @@ private:
     std::string espeakPath_;
     Bytes tone_;
     std::atomic<int> busy_{0};
+    std::atomic<int> kept_{0};
     std::atomic<bool> stopping_{false};
     std::mutex mutex_;
     std::condition_variable changed_;

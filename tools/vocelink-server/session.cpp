@@ -46,6 +46,7 @@ bool SendReply(int fd, int status, const std::uint8_t* data, int length, bool la
 
 bool AnswerBuffer(Server& server, int fd, const Request& request) {
     Audio audio = MakeAudio(server, request);
+    server.Keep(request.text, audio.wav);
     if (!audio.ok) {
         return SendReply(fd, kSynthesisFailed, nullptr, 0, true);
     }

@@ -232,6 +232,28 @@ TEST(Server, FileRequestWritesItsAudioIntoTheOutputFolder) {
     rmdir(dir);
 }
 
+TEST(Server, SaveFolderKeepsTheTextAndTheAudioOfEveryBufferRequest) {
+    char dir[] = "/tmp/vocelink-save-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    ServerProcess server({"--tone", "--tone-bytes", "100", "--save-dir", dir});
+    ASSERT_TRUE(server.Started());
+    TTSSocket holder = TTS_NO_SOCKET;
+    const std::vector<std::string> texts = {std::string("\xC7\xD1\0x", 4), "second"};
+    std::vector<std::vector<char>> sent;
+    for (const std::string& text : texts) sent.push_back(RequestPiece(&holder, server.Port(), text, 1, 1).data);
+    for (int i = 0; i < 2; ++i) {
+        const std::string stem = std::string(dir) + "/speech-00" + std::to_string(i + 1);
+        std::ifstream textFile(stem + ".txt", std::ios::binary);
+        std::ifstream wavFile(stem + ".wav", std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(textFile), std::istreambuf_iterator<char>()), texts[i]);
+        EXPECT_EQ(std::vector<char>(std::istreambuf_iterator<char>(wavFile), std::istreambuf_iterator<char>()),
+                  sent[i]);
+        unlink((stem + ".txt").c_str());
+        unlink((stem + ".wav").c_str());
+    }
+    EXPECT_EQ(rmdir(dir), 0);
+}
+
 TEST(Server, HelpAndMissingEspeak) {
     std::string output;
     EXPECT_EQ(RunServerOnce({"--help"}, &output), 0);
