@@ -90,13 +90,16 @@ else
 fi
 coproc speech { exec "$root/build/native/vocelink-server" "${speech_options[@]}" 2>>"$log"; }
 speech_pid=$speech_PID
-read -r speech_port <&"${speech[0]}"
+speech_port=""
+read -r -t 20 speech_port <&"${speech[0]}" || true
+[ -n "$speech_port" ] || echo "demo: the speech server did not start (see $log): nothing will be spoken" >&2
 suite_dir=$WINEPREFIX/drive_c/Quillon
 mkdir -p "$suite_dir/bin"
 printf '[TTS]\r\nIP=127.0.0.1\r\nPort=%s\r\n' "$speech_port" >"$suite_dir/bin/tesseldef.ini"
 WINEDEBUG=-all wine reg add 'HKLM\SOFTWARE\Corvane\Quillon Groupware 6.5' /v TesselDir32 /t REG_SZ \
     /d 'C:\Quillon\' /f /reg:32 >/dev/null
-echo "demo: speech server (espeak-ng) on 127.0.0.1:$speech_port, named by C:\\Quillon\\bin\\tesseldef.ini"
+echo "demo: notifications are spoken by vocelink-server (espeak-ng) on 127.0.0.1:$speech_port," \
+    "named by C:\\Quillon\\bin\\tesseldef.ini"
 
 # IPAddress, SendPort, BrowserTitle, ListenPort, UserID, AutoKill, Reflesh, NotifyLogOutType, UserKey,
 # ServerUrl, speech, TCP mode, -, UseView, -, -, text conversion, RefreshUrl: each ends with ",".

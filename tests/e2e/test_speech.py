@@ -3,7 +3,6 @@ from __future__ import annotations
 
 import os
 import pathlib
-import re
 import socket
 import time
 
