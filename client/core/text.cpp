@@ -13,7 +13,8 @@ char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 
 
 }  // namespace
 
-int ParseInt(std::string_view text) {
+std::int64_t ParseInt64(std::string_view text) {
+    constexpr std::int64_t kSaturation = 1'000'000'000'000'000'000;
     std::size_t i = 0;
     while (i < text.size() && IsCrtSpace(text[i])) ++i;
     bool negative = false;
@@ -24,9 +25,16 @@ int ParseInt(std::string_view text) {
     std::int64_t value = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
         value = value * 10 + (text[i] - '0');
-        if (value > static_cast<std::int64_t>(INT_MAX) + 1) break;  // saturated either way
+        if (value >= kSaturation) {
+            value = kSaturation;
+            break;
+        }
     }
-    if (negative) value = -value;
+    return negative ? -value : value;
+}
+
+int ParseInt(std::string_view text) {
+    const std::int64_t value = ParseInt64(text);
     if (value > INT_MAX) return INT_MAX;
     if (value < INT_MIN) return INT_MIN;
     return static_cast<int>(value);

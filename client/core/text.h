@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -9,6 +10,10 @@ namespace mirelo {
 // leading white space and one sign are allowed, conversion stops at the first non-digit, no digits
 // give 0, and a value beyond the int range saturates at INT_MIN or INT_MAX.
 int ParseInt(std::string_view text);
+
+// The same conversion without the int range: any ten-character number is exact; values beyond
+// +-10^18 saturate there.
+std::int64_t ParseInt64(std::string_view text);
 
 // A stored boolean is true exactly when its first character is '1' ("10" is true, "true" is false).
 bool IsTrueFlag(std::string_view text);

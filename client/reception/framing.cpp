@@ -2,19 +2,20 @@
 
 #include "core/text.h"
 
+#include <cstdint>
 #include <cstdio>
 
 namespace mirelo {
 
 MessageHeader ParseHeader(std::string_view header) {
-    const int n = ParseInt(header.substr(0, kHeaderSize));
-    return {n % 100, n / 100};
+    const std::int64_t n = ParseInt64(header.substr(0, kHeaderSize));
+    return {static_cast<int>(n % 100), static_cast<int>(n / 100)};
 }
 
 std::optional<std::string> BuildHeader(int kind, int length) {
     if (kind < 0 || kind > 99 || length < 0 || length > kMaxAnnouncedLength) return std::nullopt;
     char text[kHeaderSize + 1];
-    std::snprintf(text, sizeof(text), "%010d", length * 100 + kind);
+    std::snprintf(text, sizeof(text), "%010lld", static_cast<long long>(length) * 100 + kind);
     return std::string(text, kHeaderSize);
 }
 

@@ -12,8 +12,8 @@ inline constexpr std::size_t kHeaderSize = 10;
 inline constexpr std::size_t kMaxDatagramSize = 1000;
 inline constexpr int kKindXmlBatch = 98;
 inline constexpr int kKindEndMessage = 99;
-// The largest payload a header can announce: length * 100 + kind must stay an int.
-inline constexpr int kMaxAnnouncedLength = 21474835;
+// The largest payload ten header digits can announce (N = 9,999,999,999).
+inline constexpr int kMaxAnnouncedLength = 99'999'999;
 
 struct MessageHeader {
     int kind = 0;
@@ -21,8 +21,10 @@ struct MessageHeader {
     bool operator==(const MessageHeader&) const = default;
 };
 
-// Converts the ten header characters like atoi: leading blanks and zeros are allowed, conversion
-// stops at the first non-digit, no digits give N = 0.
+// Converts the ten header characters like atoi, but exactly: leading blanks, zeros and one sign are
+// allowed, conversion stops at the first non-digit, no digits give N = 0. Ten digits exceed an int,
+// so N is read as a 64-bit number; kind and length then always fit (a negative N gives both
+// negative, as C's division does).
 MessageHeader ParseHeader(std::string_view header);
 
 // The ten header characters for a kind (0..99) and a payload length up to kMaxAnnouncedLength.

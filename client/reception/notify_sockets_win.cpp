@@ -11,6 +11,7 @@
 #include "win/message_box.h"
 #include "win/resources.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace mirelo {
@@ -20,8 +21,6 @@ using win::Log;
 namespace {
 
 constexpr int kReceiveBufferSize = 4096;
-constexpr unsigned kIdleConnectionMs = 10000;
-constexpr std::size_t kMaxConnections = 64;
 
 bool IsLoopback(const sockaddr_in& from) { return (ntohl(from.sin_addr.s_addr) >> 24) == 127; }
 
@@ -73,71 +72,94 @@ void CNotifySocket::OnReceive(int) {
 CNotifyListenSocket::~CNotifyListenSocket() { connections_.clear(); }
 
 void CNotifyListenSocket::OnAccept(int) {
-    auto connection = std::make_unique<CNotifyAcceptedSocket>(*this);
+    auto connection = std::make_unique<CNotifyAcceptedSocket>(*this, nextId_++);
     if (!connection->AcceptFrom(*this)) return;
-    if (connections_.size() >= kMaxConnections) {
-        Log("too many open connections: one refused\n");
-        return;  // the connection closes with its object
+    if (const auto evicted = reception_.Accept(connection->Id(), GetTickCount())) {
+        Release(*evicted, "connection without progress closed to admit a new one\n");
     }
     connections_.push_back(std::move(connection));
 }
 
+void CNotifyListenSocket::OnTick(unsigned nowMs) {
+    for (const TcpReception::Id id : reception_.Idle(nowMs)) Release(id, "idle connection closed\n");
+}
+
+void CNotifyListenSocket::Receive(CNotifyAcceptedSocket& connection, std::string_view bytes) {
+    using Event = TcpReception::Event;
+    const TcpReception::Id id = connection.Id();
+    const TcpReception::Received received = reception_.Receive(id, bytes, GetTickCount());
+    for (const TcpReception::Id other : received.evicted) {
+        Release(other, "connection closed: all connections together held too much\n");
+    }
+    switch (received.event) {
+        case Event::EndMessage:
+            connection.ShutdownSend();
+            Log("end message received\n");
+            PostExitRequest(1);
+            break;
+        case Event::Complete: {
+            connection.ShutdownSend();
+            const MessageHeader header = reception_.Message(id)->Header();
+            // The payload leaves the connection: its bytes are freed once the message is handled.
+            const std::string payload = reception_.TakePayload(id);
+            connection.Deliver(header, payload);
+            break;
+        }
+        case Event::Malformed: Release(id, "connection with a malformed header closed\n"); break;
+        case Event::TooLarge: {
+            // Still listed, its header announced too much; gone, it held the most when all were full.
+            char why[96] = "connection closed: all connections together held too much\n";
+            if (const TcpMessageAssembler* message = reception_.Message(id)) {
+                std::snprintf(why, sizeof(why), "connection announcing %d bytes closed: more than %u\n",
+                              message->Header().length, static_cast<unsigned>(TcpLimits{}.messageBytes));
+            }
+            Release(id, why);
+            break;
+        }
+        case Event::None:
+        case Event::Ignored: break;
+    }
+}
+
 void CNotifyListenSocket::Release(CNotifyAcceptedSocket* connection) {
+    reception_.Remove(connection->Id());
     connections_.remove_if([connection](const auto& owned) { return owned.get() == connection; });
+}
+
+void CNotifyListenSocket::Release(TcpReception::Id id, const char* why) {
+    const auto found =
+        std::find_if(connections_.begin(), connections_.end(), [id](const auto& owned) { return owned->Id() == id; });
+    if (found == connections_.end()) return;
+    Log("%s", why);
+    Release(found->get());
+}
+
+void CNotifyAcceptedSocket::Deliver(const MessageHeader& header, const std::string& payload) {
+    if (header.kind == kKindXmlBatch) {
+        ReadXmlBatch(payload);
+    } else {
+        dispatcher_.Dispatch(header.kind, payload.data(), header.length);
+    }
 }
 
 void CNotifyAcceptedSocket::OnReceive(int) {
     char buffer[kReceiveBufferSize];
-    const int received = Receive(buffer, kReceiveBufferSize - 1);
+    const int received = AsyncSocket::Receive(buffer, kReceiveBufferSize - 1);
     if (received == SOCKET_ERROR) {
         const int error = LastError();
         if (error == WSAEWOULDBLOCK) return;
         Log("receive failed: %s\n", win::ErrorText(error).c_str());
-        Finish();
+        listener_.Release(this);
         ShowReceiveError();  // the connection object is gone by now
         return;
     }
     if (received == 0) {
-        Finish();
+        listener_.Release(this);  // deletes this object: nothing may follow
         return;
     }
-    lastActivity_ = GetTickCount();
-    switch (assembler_.Feed(std::string_view(buffer, static_cast<std::size_t>(received)))) {
-        case TcpMessageAssembler::Event::EndMessage:
-            ShutdownSend();
-            Log("end message received\n");
-            PostExitRequest(1);
-            break;
-        case TcpMessageAssembler::Event::Complete: {
-            ShutdownSend();
-            const MessageHeader header = assembler_.Header();
-            if (header.kind == kKindXmlBatch) {
-                ReadXmlBatch(assembler_.Payload());
-            } else {
-                dispatcher_.Dispatch(header.kind, assembler_.Payload().data(), header.length);
-            }
-            break;
-        }
-        case TcpMessageAssembler::Event::Malformed:
-            Log("connection with a malformed header closed\n");
-            Finish();
-            break;
-        case TcpMessageAssembler::Event::None: break;
-    }
+    listener_.Receive(*this, std::string_view(buffer, static_cast<std::size_t>(received)));
 }
 
-void CNotifyAcceptedSocket::OnClose(int) { Finish(); }
-
-void CNotifyAcceptedSocket::OnTick(unsigned nowMs) {
-    if (lastActivity_ == 0) lastActivity_ = nowMs;
-    if (nowMs - lastActivity_ < kIdleConnectionMs) return;
-    Log("idle connection closed\n");
-    Finish();
-}
-
-void CNotifyAcceptedSocket::Finish() {
-    Close();
-    listener_.Release(this);  // deletes this object: nothing may follow
-}
+void CNotifyAcceptedSocket::OnClose(int) { listener_.Release(this); }
 
 }  // namespace mirelo

@@ -6,6 +6,8 @@
 
 #include <list>
 #include <memory>
+#include <string>
+#include <string_view>
 
 namespace mirelo {
 
@@ -28,39 +30,47 @@ private:
 
 class CNotifyAcceptedSocket;
 
-// The TCP listener of ListenMode 1: one accepted connection per message.
+// The TCP listener of ListenMode 1: one accepted connection per message. Owns the connections and
+// keeps them within the bounds of TcpReception.
 class CNotifyListenSocket final : public win::AsyncSocket {
 public:
     explicit CNotifyListenSocket(CNotifyClient& owner) : owner_(owner) {}
     ~CNotifyListenSocket() override;
 
+    // Bytes received on a connection: reassembles, dispatches a complete message, closes what must go.
+    void Receive(CNotifyAcceptedSocket& connection, std::string_view bytes);
+    // Closes and deletes a connection.
     void Release(CNotifyAcceptedSocket* connection);
 
 protected:
     void OnAccept(int error) override;
+    void OnTick(unsigned nowMs) override;
 
 private:
+    void Release(TcpReception::Id id, const char* why);
+
     CNotifyClient& owner_;
+    TcpReception reception_;
+    TcpReception::Id nextId_ = 1;
     std::list<std::unique_ptr<CNotifyAcceptedSocket>> connections_;
 };
 
 // One accepted connection carrying one message.
 class CNotifyAcceptedSocket final : public win::AsyncSocket {
 public:
-    explicit CNotifyAcceptedSocket(CNotifyListenSocket& listener) : listener_(listener) {}
+    CNotifyAcceptedSocket(CNotifyListenSocket& listener, TcpReception::Id id) : listener_(listener), id_(id) {}
+
+    TcpReception::Id Id() const { return id_; }
+    void Deliver(const MessageHeader& header, const std::string& payload);
 
 protected:
     void OnReceive(int error) override;
     void OnClose(int error) override;
-    void OnTick(unsigned nowMs) override;
 
 private:
-    void Finish();
-
     CNotifyListenSocket& listener_;
+    const TcpReception::Id id_;
     CDispatcher dispatcher_;
-    TcpMessageAssembler assembler_;
-    unsigned lastActivity_ = 0;
 };
 
 }  // namespace mirelo

@@ -3,6 +3,7 @@ from __future__ import annotations
 
 import random
 import socket
+import threading
 import time
 
 from mirelo_client import free_port, payload
@@ -124,6 +125,53 @@ def test_misbehaving_tcp_peers_change_nothing(mirelo, sender):
     silent.close()
     sender.run('raw', '--kind', '1', '--text', 'still here', '--tcp', '--port', port)
     assert client.wait_log(r'^dispatch kind=1 length=10$')
+    assert client.running
+
+
+class HostilePeers:
+    """TCP peers that hold connections to the client and keep sending a byte each second."""
+
+    def __init__(self, port: int, openings: list[bytes]):
+        self.sockets = []
+        for opening in openings:
+            peer = socket.create_connection(('127.0.0.1', port))
+            peer.sendall(opening)
+            self.sockets.append(peer)
+        self.stop = threading.Event()
+        self.thread = threading.Thread(target=self._trickle, daemon=True)
+        self.thread.start()
+
+    def _trickle(self) -> None:
+        while not self.stop.wait(1):
+            for peer in self.sockets:
+                try:
+                    peer.send(b'z')
+                except OSError:
+                    pass  # closed by the client
+
+    def close(self) -> None:
+        self.stop.set()
+        self.thread.join()
+        for peer in self.sockets:
+            peer.close()
+
+
+def test_hostile_tcp_peers_cannot_lock_out_a_real_mail(mirelo, sender):
+    client, port = start_client(mirelo, tcp=True)
+    # More peers than the client keeps at once: finished messages whose peers talk on, messages that
+    # announce ten-digit lengths, messages that never end, and silent peers, all trickling.
+    openings = [b'0000000312abc', b'9999999902' + b'x' * 4000, b'0000100002' + b'y' * 10, b''] * 20
+    peers = HostilePeers(port, openings)
+    try:
+        assert client.wait_log(r'^connection announcing 99999999 bytes closed: more than 16777216$')
+        assert client.wait_log(r'^connection without progress closed to admit a new one$')
+        time.sleep(3)
+        sender.run('raw', '--kind', '2', '--text', 'a real mail', '--tcp', '--port', port)
+        assert client.wait_log(r'^dispatch kind=2 length=11$', timeout=15)
+        # Bytes after a finished message, or before any header, keep no connection alive.
+        assert client.wait_log(r'^idle connection closed$', timeout=20)
+    finally:
+        peers.close()
     assert client.running
 
 

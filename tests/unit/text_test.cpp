@@ -20,6 +20,14 @@ TEST(ParseInt, BehavesLikeTheRuntimesAtoi) {
     EXPECT_EQ(ParseInt("-99999999999999999999"), -2147483647 - 1);
 }
 
+TEST(ParseInt64, KeepsTenDigitsExact) {
+    EXPECT_EQ(ParseInt64("9999999999"), 9'999'999'999);
+    EXPECT_EQ(ParseInt64(" -999999999x"), -999'999'999);
+    EXPECT_EQ(ParseInt64("+0000000042"), 42);
+    EXPECT_EQ(ParseInt64("99999999999999999999999"), 1'000'000'000'000'000'000) << "saturates";
+    EXPECT_EQ(ParseInt64("-99999999999999999999999"), -1'000'000'000'000'000'000);
+}
+
 TEST(Text, FlagsTrimsAndCuts) {
     EXPECT_TRUE(IsTrueFlag("1"));
     EXPECT_FALSE(IsTrueFlag(""));
