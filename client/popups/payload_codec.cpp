@@ -34,7 +34,8 @@ PayloadFields DecodePayload(std::string_view payload, const PayloadLayout& layou
         if (length == 0) continue;
         // A length that runs past the end takes what is there.
         const std::string_view bytes = payload.substr(pos, length);
-        fields[static_cast<std::size_t>(index)] = UpToNul(bytes);
+        // The link field is structured: it is cut at a NUL only after it is taken apart.
+        fields[static_cast<std::size_t>(index)] = index == layout.linkIndex ? std::string(bytes) : UpToNul(bytes);
         pos += bytes.size();
     }
     return fields;

@@ -26,7 +26,8 @@ inline constexpr PayloadLayout kScheduleLayout{8, 5};
 inline constexpr PayloadLayout kApprovalLayout{11, 8};
 
 // One decoded field: nullopt when the payload ended before it or gave it length 0. A NUL byte
-// inside a field ends its text.
+// inside a field ends its text; the link field keeps all its bytes, and ParseLinkField cuts its
+// function name and its URL each at their own first NUL.
 using PayloadFields = std::vector<std::optional<std::string>>;
 
 PayloadFields DecodePayload(std::string_view payload, const PayloadLayout& layout);

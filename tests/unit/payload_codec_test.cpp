@@ -61,6 +61,28 @@ TEST(PayloadCodec, ANulEndsAFieldsText) {
     EXPECT_EQ(fields[1], "x");
 }
 
+TEST(PayloadCodec, ANulInTheLinkFieldCutsOnlyTheTextItStandsIn) {
+    const struct {
+        std::string name, url;
+        const char* expectedName;
+        const char* expectedUrl;
+    } cases[] = {
+        {std::string("Open\0Mail", 9), "http://gw/m?id=7", "Open", "http://gw/m?id=7"},
+        {std::string("\0Mail", 5), "http://gw/m?id=7", "", "http://gw/m?id=7"},
+        {"OpenMail", std::string("http://gw/m\0?id=7", 17), "OpenMail", "http://gw/m"},
+        {"OpenMail", "http://gw/m?id=7", "OpenMail", "http://gw/m?id=7"},
+    };
+    for (const auto& c : cases) {
+        const std::string link = *BuildLinkField(12, c.name, c.url);
+        const PayloadFields fields = DecodePayload(Mail(link), kMailLayout);
+        ASSERT_TRUE(fields[6].has_value());
+        const LinkField parsed = ParseLinkField(*fields[6]);
+        EXPECT_EQ(parsed.typeNumber, 12);
+        EXPECT_EQ(parsed.functionName, c.expectedName) << c.expectedName;
+        EXPECT_EQ(parsed.openUrl, c.expectedUrl) << c.expectedName;
+    }
+}
+
 TEST(PayloadCodec, LinkFieldsWithoutRoomForNameAndUrlAreEmpty) {
     EXPECT_EQ(ParseLinkField("012").typeNumber, 12);
     const LinkField noName = ParseLinkField(std::string("007\0http://x", 12));
