@@ -20,14 +20,19 @@ bool IsValidFileName(const char* fileName) {
     return fileName != nullptr && strnlen(fileName, kNameFieldWidth) < static_cast<std::size_t>(kNameFieldWidth);
 }
 
-// Sends a request, reads its reply and closes the connection. The status byte, or a transfer failure.
-int ExchangeOnce(Socket socket, bool marker, const std::uint8_t* header, int headerSize, const SpeechArgs& args) {
+// Sends a request, reads its reply and closes the connection. The status byte; nothing when the
+// transfer failed (a status byte may carry any value, the transfer failure's code too).
+std::optional<int> ExchangeOnce(Socket socket, bool marker, const std::uint8_t* header, int headerSize,
+                                const SpeechArgs& args) {
     std::optional<Reply> reply;
     if (SendRequest(socket, marker, header, headerSize, args.text, args.textLength)) {
         reply = ReceiveReply(socket);
     }
     CloseSocket(socket);
-    return reply ? reply->status : VOCELINK_ERR_TRANSFER;
+    if (!reply) {
+        return std::nullopt;
+    }
+    return reply->status;
 }
 
 // Reads the status line byte by byte up to its newline; the line ends at the limit or when the peer
@@ -118,7 +123,7 @@ int RequestFile(const FileArgs& args) {
     fields.format = args.speech.format;
     fields.extension = args.extension;
     Header header = BuildRequestHeader(fields);
-    return ExchangeOnce(socket, true, header.data(), kHeaderSize, args.speech);
+    return ExchangeOnce(socket, true, header.data(), kHeaderSize, args.speech).value_or(VOCELINK_ERR_TRANSFER);
 }
 
 int RequestPlay(const SpeechArgs& args) {
@@ -132,7 +137,7 @@ int RequestPlay(const SpeechArgs& args) {
     fields.textLength = play.textLength;
     fields.voice = play.voice;
     Header header = BuildRequestHeader(fields);
-    return ExchangeOnce(socket, false, header.data(), kHeaderSize, play);
+    return ExchangeOnce(socket, false, header.data(), kHeaderSize, play).value_or(VOCELINK_ERR_TRANSFER);
 }
 
 int RequestEffect(const EffectArgs& args) {
@@ -153,11 +158,11 @@ int RequestEffect(const EffectArgs& args) {
     fields.format = args.speech.format;
     fields.effectNumber = args.effectNumber;
     EffectHeader header = BuildEffectHeader(fields);
-    int status = ExchangeOnce(socket, false, header.data(), kEffectHeaderSize, args.speech);
-    if (status == VOCELINK_ERR_TRANSFER) {
-        return status;
+    std::optional<int> status = ExchangeOnce(socket, false, header.data(), kEffectHeaderSize, args.speech);
+    if (!status) {
+        return VOCELINK_ERR_TRANSFER;
     }
-    return status == 1 ? 1 : VOCELINK_ERR_EFFECT;
+    return *status == 1 ? 1 : VOCELINK_ERR_EFFECT;
 }
 
 int RequestStatus(const char* address, int port) {
@@ -181,10 +186,11 @@ int RequestStatus(const char* address, int port) {
 }
 
 Socket OpenConnection(const char* address, int port, int timeoutSeconds) {
-    if (address == nullptr || address[0] == '\0') {
+    // The caller's own timeout: 0 takes only a connection made at once; a negative wait means nothing.
+    if (address == nullptr || address[0] == '\0' || timeoutSeconds < 0) {
         return kNoSocket;
     }
-    return Connect(address, port, timeoutSeconds > 0 ? timeoutSeconds : ConnectTimeoutSeconds());
+    return Connect(address, port, timeoutSeconds);
 }
 
 int CloseConnection(Socket socket) {

@@ -153,8 +153,9 @@ VOCELINK_EXPORT int VOCELINK_CALL TTSRequestStatus(const char* serverAddress, in
 
 /*
  * Connects to the server and returns the connection without sending anything, or TTS_NO_SOCKET on any
- * failure. connectTimeoutSeconds applies to this call only; a value of 0 or less uses the timeout set
- * with TTSSetTimeout. Close the connection with TTSClose.
+ * failure. connectTimeoutSeconds applies to this call only, in place of the timeout set with
+ * TTSSetTimeout: 0 takes only a connection that is made at once, without waiting; a negative value
+ * fails at once. Close the connection with TTSClose.
  */
 VOCELINK_EXPORT TTSSocket VOCELINK_CALL TTSOpen(const char* serverAddress, int port, int connectTimeoutSeconds);
 

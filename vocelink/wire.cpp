@@ -1,5 +1,6 @@
 #include "wire.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -137,18 +138,24 @@ int ParseStatusLine(std::string_view line) {
     if (line.size() <= kNumberOffset) {
         return 0;
     }
+    // Read as the C runtime's atoi reads it: white space and one sign may come first, the digits end
+    // at the first other character, and a value past the int range saturates.
     std::string_view rest = line.substr(kNumberOffset);
-    std::size_t end = (!rest.empty() && rest.front() == '-') ? 1 : 0;
-    while (end < rest.size() && IsDigit(rest[end])) {
-        ++end;
+    std::size_t i = 0;
+    while (i < rest.size() && (rest[i] == ' ' || (rest[i] >= '\t' && rest[i] <= '\r'))) {
+        ++i;
     }
-    std::string_view digits = rest.substr(0, end);
-    std::optional<int> value = ParseDecimal(digits, true);
-    if (!value) {
-        // No digits, or more than an int holds.
-        return 0;
+    bool negative = false;
+    if (i < rest.size() && (rest[i] == '+' || rest[i] == '-')) {
+        negative = rest[i] == '-';
+        ++i;
     }
-    return *value;
+    long long value = 0;
+    for (; i < rest.size() && IsDigit(rest[i]); ++i) {
+        value = std::min(value * 10 + (rest[i] - '0'), static_cast<long long>(INT_MAX) + 1);
+    }
+    return static_cast<int>(
+        std::clamp(negative ? -value : value, static_cast<long long>(INT_MIN), static_cast<long long>(INT_MAX)));
 }
 
 }  // namespace vocelink

@@ -117,8 +117,9 @@ std::optional<Reply> ParseReply(const std::uint8_t* bytes);
 
 ReplyBytes BuildReply(int status, int dataLength, bool lastPiece);
 
-// The status dialogue's answer: the number at offset 6 when the line begins with "+OK" in any case,
-// else 0.
+// The status dialogue's answer: the number at offset 6, converted as atoi does (leading white
+// space and one sign allowed, saturating at the int range), when the line begins with "+OK" in any
+// case, else 0.
 int ParseStatusLine(std::string_view line);
 
 // The text of a NUL-padded field: up to its first NUL, at most `width` bytes.

@@ -1,7 +1,13 @@
 // Argument checks and the exact bytes each export puts on the wire, against a scripted server.
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <mutex>
 #include <string>
 
@@ -225,6 +231,61 @@ TEST(Requests, StatusDialogueSendsSmonThenQuit) {
     server.Finish();
     EXPECT_EQ(std::string(query.begin(), query.end()), "SMON\n");
     EXPECT_EQ(std::string(quit.begin(), quit.end()), "QUIT\n");
+}
+
+// A loopback listener that never accepts, with its queue filled: a further connect stays pending.
+class StalledListener {
+public:
+    StalledListener() {
+        listen_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        bind(listen_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        listen(listen_, 0);
+        getsockname(listen_, reinterpret_cast<sockaddr*>(&address), &length);
+        port_ = ntohs(address.sin_port);
+        for (int i = 0; i < 16 && !stalled_; ++i) {
+            int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+            fillers_.push_back(fd);
+            connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+            pollfd entry{fd, POLLOUT, 0};
+            stalled_ = poll(&entry, 1, 300) == 0;
+        }
+    }
+    ~StalledListener() {
+        for (int fd : fillers_) close(fd);
+        close(listen_);
+    }
+    int Port() const { return port_; }
+    bool Stalled() const { return stalled_; }
+
+private:
+    int listen_ = -1;
+    int port_ = 0;
+    bool stalled_ = false;
+    std::vector<int> fillers_;
+};
+
+TEST(Requests, OpenWaitsItsOwnTimeoutOnlyZeroMeansNoWaitAndNegativeFails) {
+    StalledListener stalled;
+    ASSERT_TRUE(stalled.Stalled());
+    const struct {
+        int timeout;
+        double atLeast, below;  // seconds
+    } cases[] = {{-1, 0, 0.5}, {0, 0, 1.5}, {1, 0.9, 2.5}};
+    for (const auto& c : cases) {
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(TTSOpen(kLoopback, stalled.Port(), c.timeout), TTS_NO_SOCKET) << c.timeout;
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        EXPECT_GE(took.count(), c.atLeast) << c.timeout;
+        EXPECT_LT(took.count(), c.below) << c.timeout;
+    }
+    FakeServer server([](int fd) { ReadBytes(fd, 1); });
+    const TTSSocket negative = TTSOpen(kLoopback, server.Port(), -1);
+    EXPECT_EQ(negative, TTS_NO_SOCKET) << "a negative timeout opens nothing";
+    if (negative != TTS_NO_SOCKET) TTSClose(negative);
 }
 
 TEST(Requests, BufferFreeIgnoresNull) { EXPECT_EQ(TTSBufferFree(nullptr), 0); }

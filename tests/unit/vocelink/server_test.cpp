@@ -142,17 +142,22 @@ TEST(Server, StatusLineWithTwelveGivesTwelveAndOtherLinesGiveZero) {
 }
 
 TEST(Server, RefusalStatusReachesTheCaller) {
-    ServerProcess server({"--tone", "--refuse", "-20"});
-    ASSERT_TRUE(server.Started());
-    TTSSocket holder = TTS_NO_SOCKET;
-    Piece piece = RequestPiece(&holder, server.Port(), "x", 1, 1);
-    EXPECT_FALSE(piece.gotData);
-    EXPECT_EQ(piece.status, -20);
-    EXPECT_EQ(piece.length, 0);
-    EXPECT_EQ(holder, TTS_NO_SOCKET);
-    EXPECT_EQ(TTSRequestFile(kLoopback, server.Port(), "x", 1, nullptr, "a.wav", 1, 1), -20);
-    EXPECT_EQ(TTSRequestEffect(kLoopback, server.Port(), "x", 1, nullptr, "a.wav", nullptr, 1, 1, 0),
-              VOCELINK_ERR_EFFECT);
+    // -4 is also the transfer failure's code: a refusal with it must still read as a refusal.
+    for (const int refusal : {-20, -4}) {
+        ServerProcess server({"--tone", "--refuse", std::to_string(refusal)});
+        ASSERT_TRUE(server.Started());
+        TTSSocket holder = TTS_NO_SOCKET;
+        Piece piece = RequestPiece(&holder, server.Port(), "x", 1, 1);
+        EXPECT_FALSE(piece.gotData);
+        EXPECT_EQ(piece.status, refusal);
+        EXPECT_EQ(piece.length, 0);
+        EXPECT_EQ(holder, TTS_NO_SOCKET);
+        EXPECT_EQ(TTSRequestFile(kLoopback, server.Port(), "x", 1, nullptr, "a.wav", 1, 1), refusal);
+        EXPECT_EQ(TTSRequestPlay(kLoopback, server.Port(), "x", 1, 1), refusal);
+        EXPECT_EQ(TTSRequestEffect(kLoopback, server.Port(), "x", 1, nullptr, "a.wav", nullptr, 1, 1, 0),
+                  VOCELINK_ERR_EFFECT)
+            << refusal;
+    }
 }
 
 TEST(Server, NeverAnsweringServerFailsAfterTheTransferTimeout) {

@@ -195,22 +195,30 @@ TEST(WireReply, LargestIntLengthIsAccepted) {
     EXPECT_EQ(ParseReply(bytes.data())->dataLength, 2147483647);
 }
 
-TEST(WireStatusLine, NumberAfterOkAtOffsetSix) {
-    EXPECT_EQ(ParseStatusLine("+OK   12"), 12);
-    EXPECT_EQ(ParseStatusLine("+OK   12\r\n"), 12);
-    EXPECT_EQ(ParseStatusLine("+ok   7 channels\n"), 7);
-    EXPECT_EQ(ParseStatusLine("+Ok   -3\n"), -3);
-}
-
-TEST(WireStatusLine, OtherLinesGiveZero) {
-    EXPECT_EQ(ParseStatusLine("-ERR busy\n"), 0);
-    EXPECT_EQ(ParseStatusLine("OK   12\n"), 0);
-    EXPECT_EQ(ParseStatusLine(" +OK   12\n"), 0);
-    EXPECT_EQ(ParseStatusLine("+OK\n"), 0);
-    EXPECT_EQ(ParseStatusLine("+OK 12\n"), 0);  // offset 6 is past the digits
-    EXPECT_EQ(ParseStatusLine("+OK   x\n"), 0);
-    EXPECT_EQ(ParseStatusLine(""), 0);
-    EXPECT_EQ(ParseStatusLine("+OK   99999999999\n"), 0);
+TEST(WireStatusLine, NumberAfterOkAtOffsetSixReadLikeAtoi) {
+    const struct {
+        const char* line;
+        int expected;
+    } cases[] = {
+        {"+OK   12", 12},
+        {"+OK   12\r\n", 12},
+        {"+ok   7 channels\n", 7},
+        {"+Ok   -3\n", -3},
+        {"+OK    12\n", 12},  // blanks at offset 6 are skipped
+        {"+OK   \t 5\n", 5},
+        {"+OK   +8\n", 8},
+        {"+OK   + 8\n", 0},
+        {"+OK   99999999999\n", 2147483647},
+        {"+OK   -99999999999\n", -2147483647 - 1},
+        {"-ERR busy\n", 0},
+        {"OK   12\n", 0},
+        {" +OK   12\n", 0},
+        {"+OK\n", 0},
+        {"+OK 12\n", 0},  // offset 6 is past the digits
+        {"+OK   x\n", 0},
+        {"", 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ParseStatusLine(c.line), c.expected) << c.line;
 }
 
 TEST(WireDecimal, WholeFieldMustBeDigits) {
