@@ -1,18 +1,26 @@
 #!/usr/bin/env python3
 """Decodes the client's "[Mirelo] " debug lines from Wine's stderr (WINEDEBUG=+debugstr).
 
-As a program it filters stdin to stdout, one decoded line per debug line:
+As a program it filters stdin to stdout, one decoded line per debug line, printed as soon as it is
+whole:
     wine Mirelo.exe 2>&1 | scripts/wine_log.py --code-page cp949
 """
 from __future__ import annotations
 
 import argparse
+import os
 import re
+import select
 import sys
 
 # Wine cuts a long debug string after about 300 characters and marks the cut with "...".
 DEBUGSTR = re.compile(r'^[0-9a-f]+:(?:warn|trace|fixme|err):debugstr:OutputDebugStringA "(.*)"(\.\.\.)?$')
 _SIMPLE_ESCAPES = {'n': 10, 'r': 13, 't': 9, '\\': 92, '"': 34, '0': 0}
+# The client writes a long line in pieces of this many bytes (client/win/log.cpp): a shorter piece
+# ends its line, a full one may be continued by a "[Mirelo+] " piece.
+PIECE_BYTES = 64
+# A full piece that nothing continues within this time ended its line.
+QUIET_SECONDS = 0.2
 
 
 def code_page_of(locale: str) -> str:
@@ -62,14 +70,21 @@ class LogJoiner:
         if parsed is None:
             return []
         data, cut = parsed
+        done: list[str] = []
         if data.startswith(b'[Mirelo+] ') and self.pending is not None:
-            self.pending += data[len(b'[Mirelo+] '):]
+            piece = data[len(b'[Mirelo+] '):]
+            self.pending += piece
             self.cut = self.cut or cut
-            return []
-        done = self.flush()
-        if data.startswith(b'[Mirelo] '):
-            self.pending = bytearray(data[len(b'[Mirelo] '):])
+        elif data.startswith((b'[Mirelo] ', b'[Mirelo+] ')):
+            # A continuation with nothing to continue (its line was already printed) stands alone.
+            done = self.flush()
+            piece = data.split(b'] ', 1)[1]
+            self.pending = bytearray(piece)
             self.cut = cut
+        else:
+            return []
+        if len(piece) < PIECE_BYTES and not cut:
+            done += self.flush()
         return done
 
     def flush(self) -> list[str]:
@@ -90,13 +105,34 @@ def parse_log(stderr_text: str, code_page: str) -> list[str]:
     return lines + joiner.flush()
 
 
+def stdin_lines(quiet: float):
+    """Lines of stdin as they come, decoded as latin-1; None after `quiet` seconds without input."""
+    fd = sys.stdin.fileno()
+    buffer = b''
+    while True:
+        while b'\n' in buffer:
+            line, buffer = buffer.split(b'\n', 1)
+            yield line.decode('latin-1')
+        ready, _, _ = select.select([fd], [], [], quiet)
+        if not ready:
+            yield None
+            continue
+        chunk = os.read(fd, 65536)
+        if not chunk:
+            if buffer:
+                yield buffer.decode('latin-1')
+            return
+        buffer += chunk
+
+
 def main() -> int:
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument('--code-page', default='cp949', help='ANSI code page of the client (cp949, cp1252)')
     args = parser.parse_args()
     joiner = LogJoiner(args.code_page)
-    for raw in sys.stdin.buffer:
-        for line in joiner.feed(raw.decode('latin-1')):
+    for raw in stdin_lines(QUIET_SECONDS):
+        lines = joiner.flush() if raw is None else joiner.feed(raw)
+        for line in lines:
             print(f'[Mirelo] {line}', flush=True)
     for line in joiner.flush():
         print(f'[Mirelo] {line}', flush=True)
