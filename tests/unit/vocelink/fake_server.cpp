@@ -12,22 +12,19 @@
 #include "wire.h"
 
 namespace vocelink_test {
-namespace {
 
-int ListenOnLoopback(int* port) {
+int ListenOnLoopback(int* port, int backlog) {
     int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
     bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    listen(fd, 8);
+    listen(fd, backlog);
     getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
     *port = ntohs(address.sin_port);
     return fd;
 }
-
-}  // namespace
 
 FakeServer::FakeServer(std::function<void(int fd)> script) : script_(std::move(script)) {
     listenFd_ = ListenOnLoopback(&port_);

@@ -53,6 +53,9 @@ void WriteBytes(int fd, const Bytes& bytes);
 // A reply of the wire format with its length field set to exactly `lengthField`.
 Bytes RawReply(int status, const std::string& lengthField, bool lastPiece);
 
+// A listening socket on a free loopback port.
+int ListenOnLoopback(int* port, int backlog = 8);
+
 // A free loopback port on which nobody listens.
 int UnusedPort();
 

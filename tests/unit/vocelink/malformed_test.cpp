@@ -36,12 +36,7 @@ Bytes With(Bytes reply, std::size_t dataBytes) {
 
 void ExpectFailure(const Bytes& answer, int code) {
     Answering server(answer);
-    TTSSocket holder = TTS_NO_SOCKET;
-    Piece piece = RequestPiece(&holder, server.Port(), "x", 1, 1);
-    EXPECT_FALSE(piece.gotData);
-    EXPECT_EQ(piece.status, code);
-    EXPECT_EQ(piece.length, 0);
-    EXPECT_EQ(holder, TTS_NO_SOCKET);
+    ExpectFailedPiece(server.Port(), code);
 }
 
 }  // namespace

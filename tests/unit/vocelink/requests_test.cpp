@@ -237,15 +237,11 @@ TEST(Requests, StatusDialogueSendsSmonThenQuit) {
 class StalledListener {
 public:
     StalledListener() {
-        listen_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        listen_ = ListenOnLoopback(&port_, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        bind(listen_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        listen(listen_, 0);
-        getsockname(listen_, reinterpret_cast<sockaddr*>(&address), &length);
-        port_ = ntohs(address.sin_port);
+        address.sin_port = htons(static_cast<std::uint16_t>(port_));
         for (int i = 0; i < 16 && !stalled_; ++i) {
             int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
             fillers_.push_back(fd);

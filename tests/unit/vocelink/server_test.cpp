@@ -146,12 +146,7 @@ TEST(Server, RefusalStatusReachesTheCaller) {
     for (const int refusal : {-20, -4}) {
         ServerProcess server({"--tone", "--refuse", std::to_string(refusal)});
         ASSERT_TRUE(server.Started());
-        TTSSocket holder = TTS_NO_SOCKET;
-        Piece piece = RequestPiece(&holder, server.Port(), "x", 1, 1);
-        EXPECT_FALSE(piece.gotData);
-        EXPECT_EQ(piece.status, refusal);
-        EXPECT_EQ(piece.length, 0);
-        EXPECT_EQ(holder, TTS_NO_SOCKET);
+        ExpectFailedPiece(server.Port(), refusal);
         EXPECT_EQ(TTSRequestFile(kLoopback, server.Port(), "x", 1, nullptr, "a.wav", 1, 1), refusal);
         EXPECT_EQ(TTSRequestPlay(kLoopback, server.Port(), "x", 1, 1), refusal);
         EXPECT_EQ(TTSRequestEffect(kLoopback, server.Port(), "x", 1, nullptr, "a.wav", nullptr, 1, 1, 0),

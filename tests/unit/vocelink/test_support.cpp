@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include <gtest/gtest.h>
+
 namespace vocelink_test {
 
 Piece RequestPiece(TTSSocket* holder, int port, const std::string& text, int firstRequest, int singleReply, int voice,
@@ -14,6 +16,15 @@ Piece RequestPiece(TTSSocket* holder, int port, const std::string& text, int fir
         TTSBufferFree(data);
     }
     return piece;
+}
+
+void ExpectFailedPiece(int port, int code) {
+    TTSSocket holder = TTS_NO_SOCKET;
+    Piece piece = RequestPiece(&holder, port, "x", 1, 1);
+    EXPECT_FALSE(piece.gotData);
+    EXPECT_EQ(piece.status, code);
+    EXPECT_EQ(piece.length, 0);
+    EXPECT_EQ(holder, TTS_NO_SOCKET);
 }
 
 std::vector<char> RequestAllPieces(int port, const std::string& text, int* calls, int* lastStatus) {

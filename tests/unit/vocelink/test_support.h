@@ -23,6 +23,9 @@ struct Piece {
 Piece RequestPiece(TTSSocket* holder, int port, const std::string& text, int firstRequest, int singleReply,
                    int voice = 10, int format = 1);
 
+// Expects a single-reply buffer request to fail with `code`: no data, and the connection is gone.
+void ExpectFailedPiece(int port, int code);
+
 // A whole multi-piece request: the first call and the continued ones until the last piece or a failure.
 // Returns the bytes put together and the number of calls made; *lastStatus is the final outStatus.
 std::vector<char> RequestAllPieces(int port, const std::string& text, int* calls, int* lastStatus);
