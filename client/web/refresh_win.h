@@ -2,7 +2,8 @@
 
 namespace mirelo {
 
-// Starts the refresh request that follows a UDP notification.
+// Starts the refresh request that follows a UDP notification, on the refresh worker: one request at
+// a time in the order of the notifications, a few waiting, further ones dropped with a log line.
 void StartRefreshThread(int kind);
 
 }  // namespace mirelo

@@ -116,9 +116,10 @@ def test_a_server_that_never_answers_does_not_hold_the_pop_ups(mirelo, sender, n
             sent = time.monotonic()
             send_mail(sender, port, korean, subject=subject)
             assert client.wait_count(r'^pop-up mail shown: ', count, timeout=15) == count, client.log()
-            # The pop-up came while the first request still waits for its answer (30 s).
             assert time.monotonic() - sent < 15
-            assert not client.has_log(r'^speech: status ')
+            if count == 1:
+                # The pop-up came while its own request still waits for the answer (30 s).
+                assert not client.has_log(r'^speech: status ')
         assert wait_until(lambda: len(server.requests()) == 1, 10), server.log_text()
         assert client.wait_count(r'^speech: \d+ bytes of text queued$', 3) == 3
 
@@ -131,9 +132,10 @@ def thread_count(pid: int) -> int:
 
 
 def test_a_burst_of_two_hundred_keeps_the_threads_bounded(mirelo, sender, wine, native_dir, korean, suite):
-    # A server that takes 20 s to answer keeps the first sentence busy for the whole burst. With
-    # OnlyUrgency on, the plain mails show nothing and play nothing: speech alone works for them.
-    with SpeechServer(native_dir, mirelo.logs / 'server.log', '--tone', '--delay-ms', '20000') as server:
+    # A server that never answers keeps the first sentence busy for the whole burst (the request gives
+    # up after 30 s). With OnlyUrgency on, the plain mails show nothing and play nothing: speech alone
+    # works for them.
+    with SpeechServer(native_dir, mirelo.logs / 'server.log', '--never-answer') as server:
         suite('127.0.0.1', server.port)
         client, port = start(mirelo, {'OnlyUrgency': '1'})
         with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as capture:
@@ -155,6 +157,7 @@ def test_a_burst_of_two_hundred_keeps_the_threads_bounded(mirelo, sender, wine, 
         dropped = client.wait_count(r'^speech: 4 sentences in progress; this one is dropped$', dispatched - 4)
         assert dispatched >= 150, f'{dispatched} of 200 datagrams dispatched'
         assert (queued, dropped) == (4, dispatched - 4), client.log()[-10:]
-        assert before > 0 and peak <= before + 1, f'{before} threads before the burst, {peak} at most during it'
+        # The speech worker is the one thread the burst may add (a thread per sentence would be 200).
+        assert before > 0 and peak <= before + 2, f'{before} threads before the burst, {peak} at most during it'
         assert len(server.requests()) == 1
         (mirelo.logs / 'threads.txt').write_text(f'{before} before, {peak} at most, {dispatched} dispatched\n')
