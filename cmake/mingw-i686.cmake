@@ -6,7 +6,7 @@ set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
 set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
 
-# jsoncpp and pugixml for this target are built from Debian's source packages by scripts/setup.sh.
+# jsoncpp, pugixml and expat for this target are built from Debian's source packages by scripts/setup.sh.
 if(DEFINED ENV{MIRELO_DEPS_CACHE})
     set(MIRELO_DEPS_PREFIX "$ENV{MIRELO_DEPS_CACHE}/i686-w64-mingw32")
 else()

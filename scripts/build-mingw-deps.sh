@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
-# Builds jsoncpp and pugixml for the i686 mingw-w64 target from Debian's own source packages
+# Builds jsoncpp, pugixml and expat for the i686 mingw-w64 target from Debian's own source packages
 # into a cached prefix outside the clone: <cache>/i686-w64-mingw32/{include,lib}.
 set -euo pipefail
 
 cache=${1:-/var/cache/mirelo-deps}
 prefix=$cache/i686-w64-mingw32
-stamp=$prefix/.complete-v1
+stamp=$prefix/.complete-v2
+[ -f "$stamp" ] && exit 0
+# Several clones may share the cache: one builds, the others wait and find the stamp.
+mkdir -p "$cache"
+exec 9>"$cache/.lock"
+flock 9
 [ -f "$stamp" ] && exit 0
 
 log() { printf 'setup: %s\n' "$*" >&2; }
@@ -56,9 +61,20 @@ work=$cache/src
 rm -rf "$work"
 mkdir -p "$work" "$prefix"
 cd "$work"
-log "fetching jsoncpp and pugixml sources"
-apt-get source -qq --download-only libjsoncpp pugixml >/dev/null 2>&1 ||
-    apt-get source -qq --download-only libjsoncpp pugixml >/dev/null
+# The newest source of a package, or else an older version the archive still holds (a mirror may
+# lack the newest security update's source).
+fetch_source() {
+    local package=$1 version
+    apt-get source -qq --download-only "$package" >/dev/null 2>&1 && return 0
+    for version in $(apt-cache showsrc "$package" | sed -n 's/^Version: //p' | sort -rV); do
+        apt-get source -qq --download-only "$package=$version" >/dev/null 2>&1 && return 0
+    done
+    log "no source of $package could be fetched"
+    return 1
+}
+
+log "fetching jsoncpp, pugixml and expat sources"
+for package in libjsoncpp pugixml expat; do fetch_source "$package"; done
 for dsc in *.dsc; do dpkg-source -x "$dsc" >/dev/null; done
 
 common=(
@@ -88,6 +104,16 @@ src=$(find "$work" -maxdepth 1 -type d -name 'pugixml-*' | head -1)
 cmake -S "$src" -B "$work/build-pugixml" "${common[@]}" -DPUGIXML_BUILD_TESTS=OFF >/dev/null
 cmake --build "$work/build-pugixml" >/dev/null
 cmake --install "$work/build-pugixml" >/dev/null
+
+log "building expat for i686-w64-mingw32"
+src=$(find "$work" -maxdepth 1 -type d -name 'expat-*' | head -1)
+cmake -S "$src/expat" -B "$work/build-expat" "${common[@]}" \
+    -DEXPAT_SHARED_LIBS=OFF -DEXPAT_BUILD_TOOLS=OFF -DEXPAT_BUILD_EXAMPLES=OFF -DEXPAT_BUILD_TESTS=OFF \
+    -DEXPAT_BUILD_DOCS=OFF -DEXPAT_BUILD_PKGCONFIG=OFF >/dev/null
+# Debian's patches test "XML_DTD == 1", as its autotools build defines it; CMake defines it empty.
+sed -i 's/^#define XML_DTD$/#define XML_DTD 1/' "$work/build-expat/expat_config.h"
+cmake --build "$work/build-expat" >/dev/null
+cmake --install "$work/build-expat" >/dev/null
 
 rm -rf "$work"
 touch "$stamp"

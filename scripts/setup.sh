@@ -21,7 +21,7 @@ packages=(
     fonts-nanum locales
     python3 python3-pytest
     googletest libgtest-dev
-    libjsoncpp-dev libpugixml-dev
+    libjsoncpp-dev libpugixml-dev libexpat1-dev libxml2-dev libxml2-utils
     espeak-ng sox
     valgrind
     dpkg-dev

@@ -6,12 +6,12 @@
 
 #include "core/text.h"
 #include "store/euc_kr.h"
+#include "store/xml_reader.h"
 
 namespace mirelo {
 
 namespace {
 
-constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_comments | pugi::parse_pi;
 constexpr std::string_view kNotifyName = "notify";
 
 // The child elements a notify element is read from. For each name the first element of that name
@@ -110,10 +110,12 @@ std::string RecordLine(const NotifyElement& notify, std::string_view userKey, co
 
 }  // namespace
 
-std::vector<std::string> BatchRecordLines(std::string_view payload, std::string_view userKey, const TextCodec& codec) {
-    const std::string text = AnsiToUtf8(payload, codec);
+std::vector<std::string> BatchRecordLines(std::string_view payload, std::string_view userKey, const TextCodec& codec,
+                                          std::string* rejected) {
     pugi::xml_document document;
-    if (!document.load_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_utf8)) return {};
+    const XmlVerdict verdict = ReadXml(AnsiToUtf8(payload, codec), XmlBytes::Utf8, document);
+    if (rejected != nullptr) *rejected = verdict.WellFormed() ? std::string() : verdict.Describe();
+    if (!verdict.WellFormed()) return {};
     std::vector<std::string> lines;
     for (const NotifyElement& notify : FindNotifyElements(document)) {
         lines.push_back(RecordLine(notify, userKey, codec));
@@ -121,10 +123,10 @@ std::vector<std::string> BatchRecordLines(std::string_view payload, std::string_
     return lines;
 }
 
-std::vector<NotificationRecord> BatchRecords(std::string_view payload, std::string_view userKey,
-                                             const TextCodec& codec) {
+std::vector<NotificationRecord> BatchRecords(std::string_view payload, std::string_view userKey, const TextCodec& codec,
+                                             std::string* rejected) {
     std::vector<NotificationRecord> records;
-    for (const std::string& line : BatchRecordLines(payload, userKey, codec)) {
+    for (const std::string& line : BatchRecordLines(payload, userKey, codec, rejected)) {
         NotificationRecord record;
         if (ParseRecordLine(line, record)) records.push_back(std::move(record));
     }

@@ -14,7 +14,12 @@ void ReadXmlBatch(const std::string& text) {
     win::Log("xml batch length=%d\n", static_cast<int>(text.size()));
     try {
         const ClientSettings& settings = Settings();
-        const std::vector<NotificationRecord> records = BatchRecords(text, settings.UserKey, SystemCodec());
+        std::string rejected;
+        const std::vector<NotificationRecord> records = BatchRecords(text, settings.UserKey, SystemCodec(), &rejected);
+        if (!rejected.empty()) {
+            win::LogText("xml batch rejected: " + rejected + "\n");
+            return;
+        }
         win::Log("xml batch: %d notifications\n", static_cast<int>(records.size()));
         if (!records.empty()) SaveNotifications(records, settings.StoreFile);
     } catch (const std::exception& error) {

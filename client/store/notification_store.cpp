@@ -66,6 +66,7 @@ StoreReport NotificationStore::Save(std::span<const NotificationRecord> records,
     StoreDocument document;
     if (contents.state == StoreFiles::State::Ok) report.load = document.Load(contents.bytes, codec_);
     if (report.load == StoreLoad::Damaged) {
+        report.damage = document.Damage();
         report.keptAs = KeepAside(path, &report.error);
         if (report.keptAs.empty()) {
             report.outcome = StoreOutcome::NotKeptAside;
@@ -108,14 +109,17 @@ std::string DescribeStoreReport(const StoreReport& report, const std::string& pa
         case StoreOutcome::Stored: {
             std::string text = "store: " + counts + " in " + path + " (ids " + std::to_string(report.firstId) + " to " +
                                std::to_string(report.firstId + report.stored - 1) + ")";
-            if (report.load == StoreLoad::Damaged) text += "; the damaged file was kept as " + report.keptAs;
+            if (report.load == StoreLoad::Damaged) {
+                text += "; the damaged file (" + report.damage + ") was kept as " + report.keptAs;
+            }
             return text;
         }
         case StoreOutcome::NothingToStore: return "store: nothing to store, " + counts;
         case StoreOutcome::Folder: return notStored + path + " is a folder";
         case StoreOutcome::Unreadable: return notStored + path + " could not be read: " + report.error;
         case StoreOutcome::NotKeptAside:
-            return notStored + "the damaged " + path + " could not be kept aside: " + report.error;
+            return notStored + "the damaged " + path + " (" + report.damage +
+                   ") could not be kept aside: " + report.error;
         case StoreOutcome::Unwritable: return notStored + path + " could not be written: " + report.error;
     }
     return "store: ?";

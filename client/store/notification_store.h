@@ -66,6 +66,7 @@ struct StoreReport {
     int filtered = 0;
     int firstId = 0;
     StoreLoad load = StoreLoad::Empty;  // what the existing file held (Empty also when it was missing)
+    std::string damage;                 // why the file was found damaged
     std::string keptAs;                 // where a damaged file went
     std::string error;
 };

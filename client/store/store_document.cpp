@@ -1,9 +1,11 @@
 #include "store/store_document.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 
 #include "store/euc_kr.h"
+#include "store/xml_reader.h"
 
 namespace mirelo {
 
@@ -46,11 +48,66 @@ bool DeclaresKorean(std::string_view bytes) {
     return false;
 }
 
-std::size_t CountRootElements(const pugi::xml_document& document) {
-    std::size_t count = 0;
-    for (pugi::xml_node node : document.children()) count += node.type() == pugi::node_element;
-    return count;
+bool IsLeadOrAscii(char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }
+
+// The file offset of a position in the text decoded from code page 949, when every character before
+// it outside ASCII came from a pair of bytes.
+long long FileOffset(std::string_view decoded, std::size_t at) {
+    long long offset = 0;
+    for (const char c : decoded.substr(0, at)) {
+        if ((static_cast<unsigned char>(c) & 0x80) == 0) {
+            ++offset;
+        } else if (IsLeadOrAscii(c)) {
+            offset += 2;
+        }
+    }
+    return offset;
 }
+
+// Code page 949 has no character that decodes to U+FFFD: one in the decoded text stands for bytes
+// that are not code page 949 at all, which a reader of the declared encoding refuses.
+XmlVerdict CheckDecoded(std::string_view text) {
+    constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+    const std::size_t at = text.find(kReplacement);
+    if (at == std::string_view::npos) return {};
+    const std::string_view before = text.substr(0, at);
+    const std::size_t lineStart = before.rfind('\n') + 1;  // 0 when there is none
+    const auto line = static_cast<unsigned long>(std::count(before.begin(), before.end(), '\n') + 1);
+    const auto column =
+        static_cast<unsigned long>(std::count_if(before.begin() + lineStart, before.end(), IsLeadOrAscii) + 1);
+    return {"bytes that are not EUC-KR", line, column, FileOffset(text, at)};
+}
+
+bool IsAscii(const char* text) {
+    for (; *text != '\0'; ++text) {
+        if ((static_cast<unsigned char>(*text) & 0x80) != 0) return false;
+    }
+    return true;
+}
+
+// A name EUC-KR cannot spell would be written as a character reference, which a name may not hold.
+// Finds the first such element, attribute or processing instruction name.
+class UnwritableName final : public pugi::xml_tree_walker {
+public:
+    explicit UnwritableName(const TextCodec& codec) : codec_(codec) {}
+
+    bool for_each(pugi::xml_node& node) override {
+        Test(node.name());
+        for (pugi::xml_attribute attribute : node.attributes()) Test(attribute.name());
+        return found.empty();
+    }
+
+    std::string found;
+
+private:
+    void Test(const char* name) {
+        if (found.empty() && !IsAscii(name) && Utf8ToEucKrXml(name, codec_).find("&#") != std::string::npos) {
+            found = name;
+        }
+    }
+
+    const TextCodec& codec_;
+};
 
 class StringWriter final : public pugi::xml_writer {
 public:
@@ -77,17 +134,21 @@ StoreLoad StoreDocument::Load(std::string_view bytes, const TextCodec& codec) {
         Reset();
         return StoreLoad::Empty;
     }
-    pugi::xml_parse_result result;
+    XmlVerdict verdict;
     if (DeclaresKorean(bytes)) {
         const std::string text = EucKrToUtf8(bytes, codec);
-        result = document_.load_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_utf8);
+        verdict = CheckDecoded(text);
+        if (verdict.WellFormed()) {
+            verdict = ReadXml(text, XmlBytes::Utf8, document_);
+            verdict.offset = FileOffset(text, static_cast<std::size_t>(std::max(verdict.offset, 0LL)));
+        }
     } else {
-        result = document_.load_buffer(bytes.data(), bytes.size(), kParseOptions, pugi::encoding_auto);
+        verdict = ReadXml(bytes, XmlBytes::Declared, document_);
     }
-    if (!result) {
-        damage_ = std::string(result.description()) + " at offset " + std::to_string(result.offset);
-    } else if (const std::size_t roots = CountRootElements(document_); roots != 1) {
-        damage_ = roots == 0 ? "no root element" : std::to_string(roots) + " root elements";
+    if (!verdict.WellFormed()) {
+        damage_ = verdict.Describe();
+    } else if (UnwritableName names(codec); !document_.traverse(names)) {
+        damage_ = "the name " + names.found + " has characters EUC-KR lacks";
     }
     if (!damage_.empty()) {
         Reset();
@@ -111,8 +172,10 @@ void StoreDocument::DeclareEucKr() {
 
 void StoreDocument::Append(const NotificationRecord& record, int id, const TextCodec& codec) {
     pugi::xml_node element = document_.document_element().append_child("Notification");
+    // Characters a document may not hold become blanks: pugixml would write them as references
+    // that no conforming reader accepts.
     const auto set = [&element](const char* name, const std::string& value) {
-        element.append_attribute(name).set_value(value.c_str());
+        element.append_attribute(name).set_value(XmlSafeText(value).c_str());
     };
     set("id", std::to_string(id));
     set("applid", std::to_string(record.kind));

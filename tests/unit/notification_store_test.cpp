@@ -8,6 +8,8 @@
 #include <map>
 
 #include "core/code_page_posix.h"
+#include "libxml2_check.h"
+#include "malformed_xml.h"
 #include "store/euc_kr.h"
 #include "store/store_files_posix.h"
 
@@ -197,6 +199,78 @@ TEST_F(StoreTest, KoreanAndForeignCharactersSurviveInTheFile) {
     EXPECT_TRUE(IsEucKrForm(bytes));
     EXPECT_NE(bytes.find("&#46624;"), std::string::npos);
     EXPECT_EQ(Entries()[0].Get("title"), "전자결재 & <승인> \"완료\" \xEB\x98\xA0");
+}
+
+// Each file holds a good element and breaks one rule: it is kept as it was beside the store, which
+// starts anew and stays readable to another conforming parser.
+TEST_F(StoreTest, EveryWellFormednessFaultKeepsTheFileAsBad) {
+    const std::string good = "<Notification id=\"0\" applid=\"2\" title=\"old\"/>";
+    int attempt = 0;
+    for (const Malformed& fault : MalformedCases()) {
+        const std::string head = fault.head.find("<?xml") == std::string::npos
+                                     ? "<?xml version=\"1.0\" encoding=\"EUC-KR\"?>" + fault.head
+                                     : fault.head;
+        const std::string damaged =
+            head + "<NotificationList>" + good + fault.inner + "</NotificationList>" + fault.tail;
+        WriteBytes(path, damaged);
+        EXPECT_NE(LibXml2ComplaintAboutFile(path), "") << fault.rule;
+        const StoreReport report = Save({Record(2, 0, fault.rule)});
+        const std::string bad = ++attempt == 1 ? path + ".bad" : path + "." + std::to_string(attempt) + ".bad";
+        EXPECT_EQ(report.load, StoreLoad::Damaged) << fault.rule;
+        EXPECT_EQ(report.keptAs, bad) << fault.rule;
+        EXPECT_EQ(ReadBytes(bad), damaged) << fault.rule;
+        EXPECT_EQ(LibXml2ComplaintAboutFile(path), "") << fault.rule;
+        ASSERT_EQ(Entries().size(), 1u) << fault.rule;
+        EXPECT_EQ(Entries()[0].Get("title"), fault.rule);
+    }
+}
+
+TEST_F(StoreTest, TheLogLineSaysWhyTheFileWasKeptAside) {
+    WriteBytes(path, "<?xml version=\"1.0\" encoding=\"EUC-KR\"?>\n<NotificationList>\n<N t=\"Kim&#1;\"/>");
+    const StoreReport report = Save({Record(2)});
+    EXPECT_EQ(DescribeStoreReport(report, path),
+              "store: 1 stored, 0 filtered by the save options in " + path + " (ids 0 to 0); the damaged file (" +
+                  "reference to invalid character number at line 3, column 10 (byte 68)) was kept as " + path + ".bad");
+}
+
+// Every control character in every text field: the file stays well-formed for any reader; tab, line
+// feed and carriage return are kept (as references), the others become blanks.
+TEST_F(StoreTest, ControlCharactersNeverMakeTheFileIllFormed) {
+    std::vector<NotificationRecord> records;
+    for (char c = 1; c < 0x20; ++c) {
+        const std::string text = std::string("a") + c + "b";
+        NotificationRecord record = Record(2, 0, text);
+        record.date = record.sender = record.functionName = record.openUrl = text;
+        records.push_back(record);
+    }
+    records.push_back(Record(2, 0, Utf8ToAnsi("\xED\x95\x9C\x01\xEA\xB8\x80", kKorean)));
+    ASSERT_EQ(Save(records).stored, 32);
+    EXPECT_EQ(LibXml2ComplaintAboutFile(path), "");
+    const std::vector<StoreEntry> entries = Entries();
+    ASSERT_EQ(entries.size(), 32u);
+    for (char c = 1; c < 0x20; ++c) {
+        const bool allowed = c == '\t' || c == '\n' || c == '\r';
+        const std::string expected = std::string("a") + (allowed ? c : ' ') + "b";
+        for (const char* field : {"date", "title", "sender", "openfunction", "url"}) {
+            EXPECT_EQ(entries[c - 1].Get(field), expected) << field << " " << static_cast<int>(c);
+        }
+    }
+    EXPECT_EQ(entries[31].Get("title"), "\xED\x95\x9C \xEA\xB8\x80");
+}
+
+TEST_F(StoreTest, InternalEntitiesOfAStoreAreExpandedAndTheFileCarriedOn) {
+    WriteBytes(path,
+               "<?xml version=\"1.0\" encoding=\"EUC-KR\"?><!DOCTYPE NotificationList [<!ENTITY co \"Quillon\">"
+               "<!ATTLIST Notification type CDATA \"0\">]><NotificationList><Notification id=\"0\" title=\"&co;\"/>"
+               "</NotificationList>");
+    EXPECT_EQ(Save({Record(2)}).load, StoreLoad::Loaded);
+    const std::string bytes = ReadBytes(path);
+    EXPECT_EQ(bytes.find("DOCTYPE"), std::string::npos) << bytes;
+    EXPECT_EQ(LibXml2ComplaintAboutFile(path), "");
+    const std::vector<StoreEntry> entries = Entries();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].Get("title"), "Quillon");
+    EXPECT_EQ(entries[0].Get("type"), "0");
 }
 
 // File operations that fail on purpose, as a locked or read-only file makes them fail on Windows.

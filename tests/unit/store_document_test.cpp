@@ -4,6 +4,7 @@
 
 #include "core/code_page_posix.h"
 #include "core/text.h"
+#include "libxml2_check.h"
 #include "store/euc_kr.h"
 
 namespace mirelo {
@@ -154,6 +155,37 @@ TEST(StoreDocument, AUtf8FileIsReadAsUtf8AndWrittenAsEucKr) {
     ASSERT_EQ(document.Load(utf8, kKorean), StoreLoad::Loaded);
     EXPECT_EQ(document.Entries()[0].Get("title"), "한글");
     EXPECT_NE(document.Serialize(kKorean).find("title=\"\xC7\xD1\xB1\xDB\""), std::string::npos);
+}
+
+TEST(StoreDocument, EncodingsAreReadAsAConformingReaderReadsThem) {
+    StoreDocument document;
+    const std::string utf16 = std::string("\xFF\xFE<\0r\0>\0<\0/\0r\0>\0", 16);
+    EXPECT_EQ(document.Load(utf16, kKorean), StoreLoad::Loaded);
+    EXPECT_EQ(document.Load("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><r t=\"caf\xE9\"/>", kKorean),
+              StoreLoad::Loaded);
+    EXPECT_EQ(document.Load("<?xml version=\"1.0\" encoding=\"EUC-KR\"?>\n<r t=\"\xB0\xA1\xFF\"/>", kKorean),
+              StoreLoad::Damaged);
+    EXPECT_EQ(document.Damage(), "bytes that are not EUC-KR at line 2, column 8 (byte 48)");
+    EXPECT_EQ(
+        document.Load("<?xml version=\"1.0\" encoding=\"EUC-KR\"?>\n<r t=\"\xB0\xA1\"><\xB0\xA1 & /></r>", kKorean),
+        StoreLoad::Damaged);
+    EXPECT_EQ(document.Damage(), "not well-formed (invalid token) at line 2, column 13 (byte 54)");
+    EXPECT_EQ(document.Load("<?xml version=\"1.0\" encoding=\"KOI8-R\"?><r/>", kKorean), StoreLoad::Damaged);
+    EXPECT_EQ(document.Load("<r t=\"\xC3\"/>", kKorean), StoreLoad::Damaged) << "not UTF-8";
+}
+
+TEST(StoreDocument, NamesEucKrCannotSpellStartANewList) {
+    StoreDocument document;
+    EXPECT_EQ(document.Load("<History><Caf\xC3\xA9/></History>", kKorean), StoreLoad::Damaged);
+    EXPECT_EQ(document.Damage(), "the name Caf\xC3\xA9 has characters EUC-KR lacks");
+    ASSERT_EQ(document.Load("<\xEC\x95\x8C\xEB\xA6\xBC a\xC3\xA9=\"1\"/>", kKorean), StoreLoad::Damaged);
+
+    ASSERT_EQ(
+        document.Load("<\xEC\x95\x8C\xEB\xA6\xBC><!--caf\xC3\xA9--><![CDATA[\xC3\xA9]]></\xEC\x95\x8C\xEB\xA6\xBC>",
+                      kKorean),
+        StoreLoad::Loaded);
+    document.Append(Record(1, 0, "s", "k"), 0, kKorean);
+    EXPECT_EQ(LibXml2ComplaintAboutText(document.Serialize(kKorean)), "");
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <random>
 
 #include "core/code_page_posix.h"
+#include "libxml2_check.h"
+#include "malformed_xml.h"
 #include "store/euc_kr.h"
 
 namespace mirelo {
@@ -84,6 +86,49 @@ TEST(XmlBatch, MalformedXmlGivesNothing) {
     EXPECT_TRUE(Lines("<l><notify type=\"2\"><sender>Kim</sender></l>").empty());
     EXPECT_TRUE(Lines("").empty());
     EXPECT_TRUE(Lines(std::string("\x00\x01\xFF<notify", 8)).empty());
+}
+
+// Each batch holds a good notify element and breaks one rule: nothing of it is taken, and the reason
+// names the parser's finding and where it is.
+TEST(XmlBatch, EveryWellFormednessFaultRejectsTheWholeBatch) {
+    const std::string good = "<notify type=\"2\"><sender>Kim</sender><subject>s</subject></notify>";
+    ASSERT_EQ(Lines("<list>" + good + "</list>").size(), 1u);
+    for (const Malformed& fault : MalformedCases()) {
+        const std::string payload = fault.head + "<list>" + good + fault.inner + "</list>" + fault.tail;
+        std::string rejected;
+        EXPECT_TRUE(BatchRecords(payload, "key1", kKorean, &rejected).empty()) << fault.rule;
+        EXPECT_NE(LibXml2ComplaintAboutText(payload), "") << fault.rule;
+        EXPECT_NE(rejected.find(" at line 1, column "), std::string::npos) << fault.rule << ": " << rejected;
+    }
+}
+
+TEST(XmlBatch, TheReasonNamesTheParsersFindingAndPosition) {
+    std::string rejected;
+    BatchRecordLines("<l>\n<notify type=\"2\"><sender>Kim&#1;Lee</sender></notify></l>", "k", kKorean, &rejected);
+    EXPECT_EQ(rejected, "reference to invalid character number at line 2, column 29 (byte 32)");
+    BatchRecordLines("<l><notify type=\"2\"/></l>", "k", kKorean, &rejected);
+    EXPECT_EQ(rejected, "");
+}
+
+TEST(XmlBatch, InternalEntitiesAndDefaultAttributesAreApplied) {
+    const auto records = Records(
+        "<?xml version=\"1.0\"?><!DOCTYPE list [<!ENTITY co \"Quillon &#38;amp; Co\"><!ENTITY url "
+        "\"http://gw/?a=1&#38;amp;b=2\"><!ATTLIST notify type CDATA \"3\">]><list><notify>"
+        "<sender>&co;</sender><openurl>&url;</openurl></notify></list>");
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].kind, 3);
+    EXPECT_EQ(records[0].sender, "Quillon & Co");
+    EXPECT_EQ(records[0].openUrl, "http://gw/?a=1&b=2");
+}
+
+TEST(XmlBatch, TextIsReadAsTheDomReadsIt) {
+    // The first child node counts: a CDATA section, a comment or text before an element.
+    EXPECT_EQ(Lines("<l><notify type=\"1\"><sender><![CDATA[<Kim>]]> tail</sender><subject><!--c-->s</subject>"
+                    "<date>d<b/>e</date></notify></l>"),
+              (std::vector<std::string>{"1\tkey1\t0\td\tc\t<Kim>\t \t \t0\t0"}));
+    // Whitespace-only text is no node; text split by an entity reference is one node.
+    EXPECT_EQ(Lines("<l><notify type=\"1\"><sender>\n  <b>x</b></sender><subject>a&amp;b&#65;c</subject></notify></l>"),
+              (std::vector<std::string>{"1\tkey1\t0\t \ta&bAc\t \t \t \t0\t0"}));
 }
 
 TEST(XmlBatch, NoTypeIsKindZeroAndAnElementAsFirstChildGivesABlank) {
