@@ -18,9 +18,9 @@ inline constexpr char kEmptyStoreText[] =
 
 // How the bytes of a store file turned out.
 enum class StoreLoad {
-    Loaded,   // a well-formed document with one root element
+    Loaded,   // a well-formed document
     Empty,    // no bytes: a new list starts
-    Damaged,  // not well-formed XML, or no single root element: a new list starts
+    Damaged,  // not well-formed XML, or names EUC-KR cannot spell: a new list starts
 };
 
 // One stored element read back: its attributes in file order, as UTF-8.
@@ -31,21 +31,22 @@ struct StoreEntry {
 };
 
 // The store file as a document: loaded from the bytes of the file, extended, and written back in
-// EUC-KR. The root element and anything else a file holds are kept as they are; only the declaration
-// is made to say what the bytes are.
+// EUC-KR. The root element and anything else a file holds are kept as they are, with the entities of
+// its internal subset expanded and the document type declaration left out; the declaration is made to
+// say what the bytes are. What it writes is well-formed whatever the records hold.
 class StoreDocument {
 public:
     StoreDocument();
 
-    // Replaces the document by the one in the bytes. A file that declares EUC-KR (or another name of
-    // code page 949) is read as code page 949; other files as their byte order mark or declaration
-    // says. On Empty or Damaged the document is the empty list.
+    // Replaces the document by the one in the bytes, as a conforming XML parser reads them. A file that
+    // declares EUC-KR (or another name of code page 949) is read as code page 949; other files as their
+    // byte order mark or declaration says. On Empty or Damaged the document is the empty list.
     StoreLoad Load(std::string_view bytes, const TextCodec& codec);
     // Why the last Load found the bytes damaged ("" otherwise).
     const std::string& Damage() const { return damage_; }
 
     // Appends one "Notification" element with the eight attributes, texts taken from the record's
-    // ANSI strings.
+    // ANSI strings; characters XML does not allow become blanks.
     void Append(const NotificationRecord& record, int id, const TextCodec& codec);
 
     // The file's bytes: the declaration, then the document, in EUC-KR with character references for

@@ -79,6 +79,12 @@ def read_store(path: pathlib.Path) -> tuple[str, list[dict[str, str]]]:
     return text, [dict(element.attrib) for element in root.iter('Notification')]
 
 
+def xmllint_complaint(path: pathlib.Path) -> str:
+    """What libxml2's xmllint, a conforming parser the client does not use, finds wrong: '' when nothing."""
+    result = subprocess.run(['xmllint', '--noout', '--nonet', str(path)], capture_output=True, timeout=60)
+    return '' if result.returncode == 0 else result.stderr.decode(errors='replace') or 'rejected'
+
+
 def attribute_orders(text: str) -> list[list[str]]:
     """The attribute names of every Notification element as written (one element a line)."""
     lines = [line for line in text.splitlines() if line.lstrip().startswith('<Notification ')]
@@ -173,9 +179,78 @@ def test_a_damaged_store_is_kept_aside_and_a_new_list_starts(mirelo, sender, use
     path.write_bytes(damaged)
     send_batch(sender, port, '--notify', '2', '--subject', 'after')
     bad = path.with_name(path.name + '.bad')
-    wait_store(client, stored(1) + re.escape(f'; the damaged file was kept as {mirelo.windows_path(bad)}'))
+    wait_store(client, stored(1) + r'; the damaged file \(.+ at line 1, column \d+ \(byte \d+\)\) was kept as ' +
+               re.escape(mirelo.windows_path(bad)))
     assert bad.read_bytes() == damaged
     assert [e['title'] for e in read_store(path)[1]] == ['after']
+    assert xmllint_complaint(path) == ''
+
+
+def test_a_store_a_conforming_reader_refuses_is_kept_aside(mirelo, sender, user_key):
+    client, port, path = start(mirelo, user_key)
+    damaged = DECLARATION + b'<NotificationList><Notification id="0" sender="Kim&#01;Lee"/></NotificationList>'
+    path.write_bytes(damaged)
+    assert xmllint_complaint(path) != ''
+    send_batch(sender, port, '--notify', '2', '--subject', 'after')
+    bad = path.with_name(path.name + '.bad')
+    wait_store(client, stored(1) + re.escape('; the damaged file (reference to invalid character number at line 1, '
+                                             f'column 90 (byte 89)) was kept as {mirelo.windows_path(bad)}'))
+    assert bad.read_bytes() == damaged
+    assert [e['title'] for e in read_store(path)[1]] == ['after']
+    assert xmllint_complaint(path) == ''
+
+
+def test_awkward_characters_a_batch_may_hold_are_stored_clean(mirelo, sender, user_key, tmp_path):
+    client, port, path = start(mirelo, user_key)
+    batch = tmp_path / 'awkward.xml'
+    batch.write_bytes(b'<?xml version="1.0"?><!DOCTYPE list [<!ENTITY co "Quillon &#38;amp; Co">]><list>'
+                      b'<notify type="2"><sender>&co;</sender><subject>lf&#10;cr&#13;end</subject>'
+                      b'<date>&#x32;026-12-07</date><function-name><![CDATA[a]]>b<c>]]&gt;</c></function-name>'
+                      b'<openurl>http://gw/?a=1&amp;b=&lt;2&gt;&quot;</openurl></notify></list>')
+    sender.run('batch', '--file', batch, '--port', port, '--quiet')
+    wait_store(client, stored(1))
+    assert xmllint_complaint(path) == ''
+    entry = read_store(path)[1][0]
+    assert entry['sender'] == 'Quillon & Co'
+    assert entry['title'] == 'lf\ncr\rend'
+    assert entry['date'] == '2026-12-07'
+    assert entry['openfunction'] == 'a'
+    assert entry['url'] == 'http://gw/?a=1&b=<2>"'
+
+
+# Batches that break one rule of well-formed XML each, the notification in them otherwise good.
+MALFORMED_BATCHES = [
+    b'<list><notify type="2"><sender>Kim&#1;Lee</sender></notify></list>',
+    b'<list><notify type="2"><sender>Kim\x01Lee</sender></notify></list>',
+    b'<list><notify type="2"><sender>Kim&#xFFFE;Lee</sender></notify></list>',
+    b'<list><notify type="2"><sender>\x1b[1mKim</sender></notify></list>',
+    b'<list><notify type="2"><sender>Kim</sender></notify></list><list/>',
+    b'<list><notify type="2"><sender>Kim</sender></notify></list>trailing',
+    b'<list><notify type="2"><openurl>http://gw/?a=1&b=2</openurl></notify></list>',
+    b'<list><notify type="2" type="3"><sender>Kim</sender></notify></list>',
+    b'<list><notify type="2"><sender>Kim</sender></notify>',
+]
+
+
+def test_malformed_batches_over_tcp_store_nothing(mirelo, sender, user_key, tmp_path):
+    client, port, path = start(mirelo, user_key)
+    send_batch(sender, port, '--notify', '2', '--subject', 'first')
+    wait_store(client, stored(1))
+    before = path.read_bytes()
+    for number, body in enumerate(MALFORMED_BATCHES):
+        batch = tmp_path / f'malformed{number}.xml'
+        batch.write_bytes(body)
+        assert xmllint_complaint(batch) != '', body
+        sender.run('batch', '--file', batch, '--port', port, '--quiet')
+    rejected = r'^xml batch rejected: .+ at line 1, column \d+ \(byte \d+\)$'
+    count = len(MALFORMED_BATCHES)
+    assert client.wait_count(rejected, count, timeout=60) == count, client.log()
+    assert client.has_log(r'^xml batch rejected: reference to invalid character number at line 1, column 35 '
+                          r'\(byte 34\)$')
+    assert not client.has_log(r'^xml batch: ')
+    assert len(store_lines(client)) == 1
+    assert path.read_bytes() == before
+    assert client.running and no_message_box(client)
 
 
 def no_message_box(client) -> bool:
@@ -253,7 +328,8 @@ def test_bad_batches_change_nothing(mirelo, sender, user_key, tmp_path):
     big = tmp_path / 'big.xml'
     big.write_bytes(f'<r><notify type="9" note="{huge}"><title>{huge}</title></notify></r>'.encode())
     sender.run('batch', '--file', big, '--port', port, '--quiet')
-    assert client.wait_count(r'^xml batch: ', 7, timeout=60) == 7, client.log()
+    assert client.wait_count(r'^xml batch rejected: ', 4, timeout=60) == 4, client.log()
+    assert client.wait_count(r'^xml batch: ', 3, timeout=60) == 3, client.log()
     for count, expected in enumerate((stored(1), stored(1000), stored(1)), start=1):
         wait_store(client, expected, count)
     entries = read_store(path)[1]
