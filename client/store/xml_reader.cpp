@@ -18,6 +18,9 @@ struct ParserDeleter {
 };
 using Parser = std::unique_ptr<std::remove_pointer_t<XML_Parser>, ParserDeleter>;
 
+// What pugixml keeps when it reads the text itself: the same nodes as the tree builder makes.
+constexpr unsigned kTreeOptions = pugi::parse_full;
+
 bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 // Builds the pugixml tree from the parser's events. Text arrives in pieces (per line, per entity)
@@ -27,6 +30,7 @@ public:
     explicit TreeBuilder(pugi::xml_document& document) : current_(document) {}
 
     void Attach(XML_Parser parser) {
+        parser_ = parser;
         XML_SetUserData(parser, this);
         XML_SetXmlDeclHandler(parser,
                               [](void* self, const XML_Char* version, const XML_Char* encoding, int standalone) {
@@ -39,7 +43,7 @@ public:
             },
             [](void* self, const XML_Char*) { static_cast<TreeBuilder*>(self)->End(); });
         XML_SetCharacterDataHandler(parser, [](void* self, const XML_Char* text, int length) {
-            static_cast<TreeBuilder*>(self)->text_.append(text, static_cast<std::size_t>(length));
+            static_cast<TreeBuilder*>(self)->Text(text, length);
         });
         XML_SetCdataSectionHandler(
             parser, [](void* self) { static_cast<TreeBuilder*>(self)->Flush(); },
@@ -66,6 +70,17 @@ private:
         if (standalone >= 0) node.append_attribute("standalone") = standalone == 1 ? "yes" : "no";
     }
 
+    // Text spelt by a reference counts as content even when it is a blank, as it does for pugixml.
+    void Text(const XML_Char* text, int length) {
+        int offset = 0;
+        int size = 0;
+        const char* context = XML_GetInputContext(parser_, &offset, &size);
+        const bool literal =
+            XML_GetCurrentByteCount(parser_) > 0 && context != nullptr && offset < size && context[offset] != '&';
+        if (!literal) referenced_ = true;
+        text_.append(text, static_cast<std::size_t>(length));
+    }
+
     void Start(const XML_Char* name, const XML_Char** attributes) {
         Flush();
         current_ = current_.append_child(name);
@@ -79,9 +94,9 @@ private:
         current_ = current_.parent();
     }
 
-    // Text outside a CDATA section becomes a text node unless it is only whitespace.
+    // Text outside a CDATA section becomes a text node unless it is only literal whitespace.
     void Flush() {
-        if (std::all_of(text_.begin(), text_.end(), IsXmlSpace)) {
+        if (!referenced_ && std::all_of(text_.begin(), text_.end(), IsXmlSpace)) {
             text_.clear();
             return;
         }
@@ -91,16 +106,28 @@ private:
     void Append(pugi::xml_node_type type) {
         current_.append_child(type).set_value(text_.c_str());
         text_.clear();
+        referenced_ = false;
     }
 
+    XML_Parser parser_ = nullptr;
     pugi::xml_node current_;
     std::string text_;
+    bool referenced_ = false;  // some of text_ came from a reference
 };
 
-XmlVerdict Parse(std::string_view bytes, XmlBytes encoding, TreeBuilder* builder) {
+// Sets *found when the document has a document type declaration.
+void NoteDoctype(XML_Parser parser, bool* found) {
+    XML_SetUserData(parser, found);
+    XML_SetStartDoctypeDeclHandler(parser, [](void* found, const XML_Char*, const XML_Char*, const XML_Char*, int) {
+        *static_cast<bool*>(found) = true;
+    });
+}
+
+XmlVerdict Parse(std::string_view bytes, XmlBytes encoding, TreeBuilder* builder, bool* doctype = nullptr) {
     const Parser parser(XML_ParserCreate(encoding == XmlBytes::Utf8 ? "UTF-8" : nullptr));
     if (!parser) throw std::bad_alloc();
     if (builder != nullptr) builder->Attach(parser.get());
+    if (doctype != nullptr) NoteDoctype(parser.get(), doctype);
     bool ok = true;
     do {
         const std::size_t size = std::min(bytes.size(), kPiece);
@@ -155,6 +182,17 @@ std::string XmlVerdict::Describe() const {
 
 XmlVerdict ReadXml(std::string_view bytes, XmlBytes encoding, pugi::xml_document& document) {
     document.reset();
+    // Without a document type declaration pugixml's own parser makes the same tree from the checked
+    // UTF-8 text, at a fraction of the cost of building it node by node.
+    if (encoding == XmlBytes::Utf8) {
+        bool doctype = false;
+        const XmlVerdict verdict = Parse(bytes, encoding, nullptr, &doctype);
+        if (!verdict.WellFormed()) return verdict;
+        if (!doctype && document.load_buffer(bytes.data(), bytes.size(), kTreeOptions, pugi::encoding_utf8)) {
+            return verdict;
+        }
+        document.reset();
+    }
     TreeBuilder builder(document);
     XmlVerdict verdict = Parse(bytes, encoding, &builder);
     if (!verdict.WellFormed()) document.reset();

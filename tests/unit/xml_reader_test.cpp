@@ -41,6 +41,30 @@ TEST(ReadXml, BuildsTheTreeWithNodesAsTheyStand) {
               "x&#10;\"><b>t&lt;1&gt;<![CDATA[c<d>]]>u</b><?pi data?></r>");
 }
 
+// A document type declaration makes the tree be built from the parser's events; without one pugixml
+// reads the checked text. Both must give the same tree.
+TEST(ReadXml, BothWaysOfBuildingTheTreeAgree) {
+    const std::string documents[] = {
+        "<r/>",
+        "<?xml version=\"1.0\" encoding=\"EUC-KR\" standalone=\"no\"?>\n<r>\r\n <a/>\t</r>\n<!--end-->",
+        "<r a=\"x\r\ny\tz\" b='&quot;&#10;&#x9;'><![CDATA[]]><![CDATA[ ]]>t<!---->u<?p?><?q  d d ?></r>",
+        "<r>  lead &amp; trail  <b>&#32;</b><c>\xED\x95\x9C&lt;&#x1F600;</c>\r\r\n</r>",
+        "<\xEC\x95\x8C a\xC3\xA9=\"\xC3\xA9\"><x:y xmlns:x=\"u\"/></\xEC\x95\x8C>",
+        "\xEF\xBB\xBF<r>bom</r>",
+    };
+    for (const std::string& text : documents) {
+        const std::size_t prolog = text.starts_with("<?xml")          ? text.find("?>") + 2
+                                   : text.starts_with("\xEF\xBB\xBF") ? 3
+                                                                      : 0;
+        const std::string withDoctype = text.substr(0, prolog) + "<!DOCTYPE r>" + text.substr(prolog);
+        pugi::xml_document read;
+        pugi::xml_document built;
+        ASSERT_TRUE(ReadXml(text, XmlBytes::Utf8, read).WellFormed()) << text;
+        ASSERT_TRUE(ReadXml(withDoctype, XmlBytes::Utf8, built).WellFormed()) << withDoctype;
+        EXPECT_EQ(Saved(read), Saved(built)) << text;
+    }
+}
+
 TEST(ReadXml, ARefusalLeavesTheDocumentEmptyAndSaysWhere) {
     pugi::xml_document document;
     ASSERT_TRUE(ReadXml("<a/>", XmlBytes::Utf8, document).WellFormed());
