@@ -25,6 +25,7 @@ packages=(
     espeak-ng sox
     valgrind
     dpkg-dev
+    nsis p7zip-full
 )
 
 apt_updated=0

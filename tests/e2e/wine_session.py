@@ -136,18 +136,13 @@ def kill_group(process: subprocess.Popen) -> None:
 
 
 def copy_program(session: WineSession, folder: pathlib.Path, win32_dir: pathlib.Path) -> pathlib.Path:
-    """Installs Mirelo.exe (and what ships beside it) into a fresh program folder of the prefix."""
+    """Installs the program folder into a fresh folder of the prefix: the files the build lists in
+    program-files.txt, as the installer does."""
     if folder.exists():
         shutil.rmtree(folder)
     folder.mkdir(parents=True)
-    for name in ('Mirelo.exe', 'Mirelo.ini', 'PingoProxy.dll', 'vocelink.dll'):
-        source = win32_dir / name
-        if source.exists():
-            shutil.copy2(source, folder / name)
-    # The sounds and clips that ship beside the program.
-    for pattern in ('*.wav', '*.AVI'):
-        for source in win32_dir.glob(pattern):
-            shutil.copy2(source, folder / source.name)
+    for name in (win32_dir / 'program-files.txt').read_text().split():
+        shutil.copy2(win32_dir / name, folder / name)
     return folder / 'Mirelo.exe'
 
 
