@@ -38,6 +38,8 @@ done
 if [ $want_client -eq 0 ] && [ $want_server -eq 0 ]; then want_client=1; want_server=1; fi
 mkdir -p "$out"
 out=$(realpath "$out")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
 
 read_version() {
     local file=$1/version.txt version
@@ -67,8 +69,8 @@ package_client() {
     version=$(read_version "$win32_dir")
     list=$win32_dir/program-files.txt
     [ -f "$list" ] || die "$list is missing: build the win32 configuration first"
-    stage=$(mktemp -d)
-    trap 'rm -rf "$stage"' RETURN
+    stage=$work/client
+    mkdir -p "$stage"
     : >"$stage/files.nsh"
     : >"$stage/delete.nsh"
     while IFS= read -r name; do
@@ -80,6 +82,7 @@ package_client() {
         [ -f "$source" ] || die "$source is missing"
         if [ "$name" = Mirelo.ini ]; then check_program_ini "$source"; fi
         printf 'File "/oname=%s" "%s"\n' "$name" "$source" >>"$stage/files.nsh"
+        # shellcheck disable=SC2016  # $INSTDIR is the installer's variable
         printf 'Delete "$INSTDIR\\%s"\n' "$name" >>"$stage/delete.nsh"
     done <"$list"
     grep -q '"/oname=Mirelo.exe"' "$stage/files.nsh" || die "$list does not name Mirelo.exe"
@@ -101,8 +104,7 @@ package_server() {
     arch=$(dpkg --print-architecture)
     binary=$native_dir/vocelink-server
     [ -x "$binary" ] || die "$binary is missing: build the native configuration first"
-    stage=$(mktemp -d)
-    trap 'rm -rf "$stage"' RETURN
+    stage=$work/server
     pkg=$stage/vocelink-server
     local files=$root/installer/vocelink-server
     install -D -m 755 "$binary" "$pkg/usr/bin/vocelink-server"

@@ -1,7 +1,6 @@
 """Fixtures of the end-to-end tests: one Wine session per test run, one program folder per test."""
 from __future__ import annotations
 
-import os
 import pathlib
 import re
 import sys
@@ -10,48 +9,24 @@ import pytest
 
 sys.path.insert(0, str(pathlib.Path(__file__).parent))
 
+from build_fixtures import env_path, korean, locale, native_dir, win32_dir  # noqa: E402,F401
 from mirelo_client import MireloInstall  # noqa: E402
 from sender import Sender  # noqa: E402
 from wine_session import REPO, WineSession  # noqa: E402
 from winspect import WinInspect  # noqa: E402
 
 
-def _env_path(name: str, default: pathlib.Path) -> pathlib.Path:
-    value = os.environ.get(name)
-    return pathlib.Path(value) if value else default
-
-
-@pytest.fixture(scope='session')
-def locale() -> str:
-    return os.environ.get('MIRELO_LOCALE', 'ko_KR.UTF-8')
-
-
-@pytest.fixture(scope='session')
-def win32_dir() -> pathlib.Path:
-    path = _env_path('MIRELO_WIN32_DIR', REPO / 'build' / 'win32')
-    if not (path / 'Mirelo.exe').exists():
-        pytest.exit(f'Mirelo.exe is not built in {path}', returncode=1)
-    return path
-
-
-@pytest.fixture(scope='session')
-def native_dir() -> pathlib.Path:
-    return _env_path('MIRELO_NATIVE_DIR', REPO / 'build' / 'native')
-
-
 @pytest.fixture(scope='session')
 def work_dir(locale) -> pathlib.Path:
-    path = _env_path('MIRELO_E2E_WORK', REPO / 'build' / 'native' / f'e2e-{locale.split(".")[0]}')
+    path = env_path('MIRELO_E2E_WORK', REPO / 'build' / 'native' / f'e2e-{locale.split(".")[0]}')
     path.mkdir(parents=True, exist_ok=True)
     return path
 
 
 @pytest.fixture(scope='session')
 def wine(work_dir, locale):
-    session = WineSession(work_dir, locale)
-    session.start()
-    yield session
-    session.stop()
+    with WineSession(work_dir, locale) as session:
+        yield session
 
 
 @pytest.fixture(scope='session')
@@ -67,11 +42,6 @@ def mirelo(wine, win32_dir, inspector, request):
     install = MireloInstall(wine, win32_dir, name)
     yield install
     install.stop_all()
-
-
-@pytest.fixture
-def korean(locale) -> bool:
-    return locale.startswith('ko_KR')
 
 
 @pytest.fixture(scope='session')

@@ -40,6 +40,13 @@ class WineSession:
         subprocess.run(['timeout', '120', 'wine', 'cmd', '/c', 'rem'], env=self.env(debug=False),
                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=150)
 
+    def __enter__(self) -> 'WineSession':
+        self.start()
+        return self
+
+    def __exit__(self, *exc) -> None:
+        self.stop()
+
     def stop(self) -> None:
         subprocess.run(['wineserver', '-k'], env=self.env(debug=False), timeout=60, check=False)
         if self.xvfb is not None:

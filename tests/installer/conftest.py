@@ -2,7 +2,6 @@
 for the installer under Wine a prefix of its own, made fresh for every run."""
 from __future__ import annotations
 
-import os
 import pathlib
 import shutil
 import subprocess
@@ -12,13 +11,9 @@ import pytest
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[1] / 'e2e'))
 
+from build_fixtures import env_path, korean, locale, native_dir, win32_dir  # noqa: E402,F401
 from wine_session import REPO, WineSession  # noqa: E402
 from winspect import WinInspect  # noqa: E402
-
-
-def _env_path(name: str, default: pathlib.Path) -> pathlib.Path:
-    value = os.environ.get(name)
-    return pathlib.Path(value) if value else default
 
 
 def run_package(*args) -> subprocess.CompletedProcess:
@@ -31,19 +26,6 @@ def built_package(*args) -> pathlib.Path:
     result = run_package(*args)
     assert result.returncode == 0, result.stderr
     return pathlib.Path(result.stdout.strip().splitlines()[-1])
-
-
-@pytest.fixture(scope='session')
-def win32_dir() -> pathlib.Path:
-    path = _env_path('MIRELO_WIN32_DIR', REPO / 'build' / 'win32')
-    if not (path / 'program-files.txt').exists():
-        pytest.exit(f'the win32 build in {path} is missing', returncode=1)
-    return path
-
-
-@pytest.fixture(scope='session')
-def native_dir() -> pathlib.Path:
-    return _env_path('MIRELO_NATIVE_DIR', REPO / 'build' / 'native')
 
 
 @pytest.fixture(scope='session')
@@ -73,18 +55,8 @@ class InstallerSession(WineSession):
 
 
 @pytest.fixture(scope='session')
-def locale() -> str:
-    return os.environ.get('MIRELO_LOCALE', 'ko_KR.UTF-8')
-
-
-@pytest.fixture(scope='session')
-def korean(locale) -> bool:
-    return locale.startswith('ko_KR')
-
-
-@pytest.fixture(scope='session')
 def work_dir() -> pathlib.Path:
-    path = _env_path('MIRELO_E2E_WORK', REPO / 'build' / 'native' / 'e2e-installer')
+    path = env_path('MIRELO_E2E_WORK', REPO / 'build' / 'native' / 'e2e-installer')
     path.mkdir(parents=True, exist_ok=True)
     return path
 
@@ -92,10 +64,8 @@ def work_dir() -> pathlib.Path:
 @pytest.fixture(scope='session')
 def wine(work_dir, locale):
     shutil.rmtree(work_dir / 'prefix', ignore_errors=True)
-    session = InstallerSession(work_dir, locale)
-    session.start()
-    yield session
-    session.stop()
+    with InstallerSession(work_dir, locale) as session:
+        yield session
 
 
 @pytest.fixture(scope='session')
