@@ -115,10 +115,18 @@ sleep 4
 now=$(date '+%Y-%m-%d %H:%M')
 if [ "$code_page" = cp949 ]; then
     texts=("김민지 (영업팀)" "분기 실적 자료가 준비되었습니다" "이준" "공지사항" "금요일 사무실 이전 안내"
-           "박소라" "디자인 검토 회의" "최현" "2027년 예산안")
+           "박소라" "디자인 검토 회의" "최현" "2027년 예산안"
+           "서버 점검 안내" $'오늘 18시에 메일 서버를 다시 시작합니다.\n작성 중인 편지를 저장해 주십시오.'
+           "정보팀" "도움말 요청 처리 완료" $'요청하신 프린터 설정을 마쳤습니다.\n확인 부탁드립니다.'
+           "총무팀" $'이번 금요일은 창립기념일로 휴무입니다.\n좋은 주말 보내십시오.'
+           "소방 훈련 15시" "계단으로 대피하십시오" "주차장에 모입니다")
 else
     texts=("Kim Minji (Sales)" "Quarterly figures are ready" "Lee Jun" "Notices" "Office move on Friday"
-           "Park Sora" "Design review" "Choi Hyun" "Budget 2027")
+           "Park Sora" "Design review" "Choi Hyun" "Budget 2027"
+           "Server maintenance" $'The mail server restarts at 18:00 today.\nPlease save your drafts.'
+           "Help desk" "Your request is done" $'The printer settings you asked for are in place.\nPlease check them.'
+           "General affairs" $'The office is closed this Friday for the founding day.\nHave a good weekend.'
+           "Fire drill at 15:00" "Leave by the stairs" "Meet in the car park")
 fi
 "$send" mail --sender "${texts[0]}" --subject "${texts[1]}" --date "$now" \
     --function OpenMail --url "http://127.0.0.1/mail/read?id=7" --port "$port" --quiet || true
@@ -130,6 +138,19 @@ sleep 1
 sleep 1
 "$send" approval --kind 4 --doc-kind 8 --action 1 --drafter "${texts[7]}" --subject "${texts[8]}" \
     --date "$now" --function OpenSanc --url "http://127.0.0.1/sanc/doc?id=9" --port "$port" --quiet || true
-echo "demo: sent a mail, a bulletin-board post, a schedule request and an approval; send more with"
+sleep 1
+"$send" message --kind 8 --subject "${texts[9]}" --body "${texts[10]}" --icon 2 --date "$now" \
+    --port "$port" --quiet || true
+sleep 1
+"$send" message --kind 9 --title "${texts[11]}" --sender "${texts[11]}" --subject "${texts[12]}" \
+    --body "${texts[13]}" --date "$now" --function OpenTicket --url "http://127.0.0.1/ticket?id=5" \
+    --port "$port" --quiet || true
+sleep 1
+"$send" notice --sender "${texts[14]}" --text "${texts[15]}" --date "$now" --port "$port" --quiet || true
+sleep 1
+"$send" notice --sender "${texts[14]}" --animated --header "${texts[16]}" --icon sancavi.avi \
+    --text1 "${texts[17]}" --text2 "${texts[18]}" --date "$now" --port "$port" --quiet || true
+echo "demo: sent a mail, a bulletin-board post, a schedule request, an approval, two messages, a notice"
+echo "demo: and an animated notice; send more with"
 echo "demo:   $send mail --sender NAME --subject TEXT --port $port"
 wait "$client_pid" || true

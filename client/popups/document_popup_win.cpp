@@ -16,8 +16,6 @@ constexpr int kRowHeight = 17;
 constexpr int kHeaderTop = 27;
 constexpr int kHeaderBottom = 40;
 
-bool IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
-
 }  // namespace
 
 CDocumentPopup::CDocumentPopup(const PopupLook& look, DocumentContent content)
@@ -35,7 +33,8 @@ void CDocumentPopup::PrepareRows() {
     const bool big = Settings().UseBigFontMessage;
     auto& rows = content_.rows.rows;
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (rows[i].limit != 0) rows[i].value = PrepareRowText(rows[i].value, RowLimit(rows[i], i, big), IsLeadByte);
+        if (rows[i].limit != 0)
+            rows[i].value = PrepareRowText(rows[i].value, RowLimit(rows[i], i, big), IsAnsiLeadByte);
     }
 }
 

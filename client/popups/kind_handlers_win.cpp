@@ -30,7 +30,7 @@ PopupLook DocumentLook(int templateId, int list, COLORREF background, int clipId
     look.templateId = templateId;
     look.list = list;
     look.background = background;
-    look.clipNameId = clipId;
+    look.clipName = win::LoadText(clipId);
     look.clipRect = clip;
     look.familyName = name;
     return look;
@@ -76,7 +76,8 @@ void PlayNotificationSound(int stringId) {
     sndPlaySoundA(name.c_str(), SND_ASYNC);
 }
 
-void KindHandler::Decode(const char* payload, int length) {
+void KindHandler::Decode(int kind, const char* payload, int length) {
+    kind_ = kind;
     const int level = Settings().LevelDigit;
     const TextConverter convert = [level](std::string_view text) {
         return ReadPayloadText(text, level, SystemCodec());

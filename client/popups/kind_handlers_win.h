@@ -12,10 +12,12 @@ class KindHandler {
 public:
     virtual ~KindHandler() = default;
 
-    void Decode(const char* payload, int length);
+    // Decodes the payload of a notification dispatched as `kind`.
+    void Decode(int kind, const char* payload, int length);
     bool Urgent() const { return fields_.IsUrgent(); }
     virtual std::string RecordLine(int kind) const = 0;
-    virtual void PlaySound() const = 0;
+    // The families with a sound play it; messages and notices have none.
+    virtual void PlaySound() const {}
     // Shows a new pop-up; returns the code to hand to local applications afterwards (0: none).
     virtual void Show() const = 0;
     // The code the family hands to local applications (the approval's sub-kind).
@@ -26,10 +28,12 @@ protected:
     KindHandler(const PayloadLayout& layout, int subKindIndex, int flagIndex)
         : layout_(layout), subKindIndex_(subKindIndex), flagIndex_(flagIndex) {}
     virtual void AfterDecode() {}
+    int Kind() const { return kind_; }
 
     KindFields fields_;
 
 private:
+    int kind_ = 0;
     PayloadLayout layout_;
     int subKindIndex_;
     int flagIndex_;

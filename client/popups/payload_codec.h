@@ -24,6 +24,9 @@ inline constexpr PayloadLayout kBbsLayout{10, 7};
 inline constexpr PayloadLayout kMailLayout{9, 6};
 inline constexpr PayloadLayout kScheduleLayout{8, 5};
 inline constexpr PayloadLayout kApprovalLayout{11, 8};
+// Messages: the body (field 5) has a two-byte length too. Notices: the flag is the last field.
+inline constexpr PayloadLayout kMessageLayout{8, 7, 5, true};
+inline constexpr PayloadLayout kNoticeLayout{7, 5};
 
 // One decoded field: nullopt when the payload ended before it or gave it length 0. A NUL byte
 // inside a field ends its text; the link field keeps all its bytes, and ParseLinkField cuts its

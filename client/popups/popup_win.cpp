@@ -63,12 +63,14 @@ BOOL CPopup::OnInitDialog() {
     GetWindowRect(Handle(), &window);
     width_ = window.right - window.left;
     height_ = window.bottom - window.top;
+    FitSize(width_, height_);
     Place();
     const bool view = ViewOffered();
     ShowWindow(GetDlgItem(Handle(), kViewButton), view ? SW_SHOW : SW_HIDE);
     StartClip();
     const ClientSettings& settings = Settings();
-    if (settings.FloatTime != 0) SetTimer(Handle(), kAutoCloseTimer, static_cast<UINT>(settings.FloatTime), nullptr);
+    if (look_.autoClose && settings.FloatTime != 0)
+        SetTimer(Handle(), kAutoCloseTimer, static_cast<UINT>(settings.FloatTime), nullptr);
 
     GetWindowRect(Handle(), &window);
     const bool topmost = (GetWindowLongA(Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
@@ -84,7 +86,8 @@ void CPopup::Place() {
     GetWindowRect(Handle(), &window);
     int x = window.left;
     int y = window.top;
-    if (const auto at = PlaceInWorkArea(settings.WorkArea, width_, height_, settings.DisplayPos)) {
+    const int displayPos = look_.displayPos >= 0 ? look_.displayPos : settings.DisplayPos;
+    if (const auto at = PlaceInWorkArea(settings.WorkArea, width_, height_, displayPos)) {
         x = at->x;
         y = at->y;
     }
@@ -94,13 +97,13 @@ void CPopup::Place() {
 }
 
 void CPopup::StartClip() {
-    if (look_.clipNameId == 0) return;
+    if (look_.clipName.empty()) return;
     const RECT& r = look_.clipRect;
     clip_ = CreateWindowExA(
         0, ANIMATE_CLASSA, "", WS_CHILD | WS_VISIBLE | ACS_AUTOPLAY, r.left, r.top, r.right - r.left, r.bottom - r.top,
         Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kClipControl)), GetModuleHandleA(nullptr), nullptr);
     if (clip_ == nullptr) return;
-    const std::string path = GetProgramFolder() + win::LoadText(look_.clipNameId);
+    const std::string path = GetProgramFolder() + look_.clipName;
     if (SendMessageA(clip_, ACM_OPENA, 0, reinterpret_cast<LPARAM>(path.c_str())) != 0) {
         SendMessageA(clip_, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
         MoveWindow(clip_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
@@ -126,7 +129,13 @@ BOOL CPopup::OnCommand(int id, int) {
 INT_PTR CPopup::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_PAINT: OnPaint(); return TRUE;
-        case WM_CLOSE: CloseByCaption(); return TRUE;
+        case WM_CLOSE:
+            if (look_.closeByCaption) {
+                CloseByCaption();
+            } else {
+                DestroyWindow(Handle());
+            }
+            return TRUE;
         case WM_LBUTTONDOWN:
             if (!look_.closeOnClick) return FALSE;
             DestroyWindow(Handle());
@@ -210,6 +219,20 @@ HFONT CreatePopupFont(HDC dc, int points, bool bold) {
     const int height = -(points * GetDeviceCaps(dc, LOGPIXELSY)) / 72;
     return CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                        OUT_CHARACTER_PRECIS, CLIP_CHARACTER_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face.c_str());
+}
+
+bool IsAnsiLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
+
+int TextWidth(HDC dc, std::string_view text) {
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
+    return size.cx;
+}
+
+int LineHeight(HDC dc) {
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc, &metrics);
+    return metrics.tmHeight;
 }
 
 }  // namespace mirelo

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 #include "win/dialog.h"
 
@@ -29,11 +30,14 @@ struct PopupLook {
     int templateId = 0;
     int list = kListNone;
     COLORREF background = RGB(255, 255, 255);
-    int clipNameId = 0;  // string id of the clip file name, 0 for none
+    std::string clipName;  // file name of the clip in the program folder, empty for none
     RECT clipRect{};
     bool closeOnClick = true;
+    bool closeByCaption = true;  // the title-bar close also closes the other pop-ups of that caption
+    bool autoClose = true;       // closes after FloatTime
     bool forceTopmost = false;
     bool bringToTop = false;  // brought to the top after showing, whatever UseBringOnTop says
+    int displayPos = -1;      // where it is placed; -1: by DisplayPos
     const char* familyName = "";
 };
 
@@ -63,9 +67,13 @@ protected:
     virtual bool ViewOffered() const = 0;
     virtual void OpenView() = 0;
     virtual void Paint(HDC dc, const RECT& client) = 0;
+    // The outer size the window takes before it is placed; the template's size unless a member
+    // sizes itself to its text.
+    virtual void FitSize(int& width, int& height) {}
 
     const PopupLook& Look() const { return look_; }
     int Width() const { return width_; }
+    int Height() const { return height_; }
 
 private:
     void Place();
@@ -82,5 +90,14 @@ private:
 // Creates a font the way every pop-up does: points at the screen's resolution, bold or regular,
 // in the pop-up font face of the string table.
 HFONT CreatePopupFont(HDC dc, int points, bool bold);
+
+// The ANSI code page's lead-byte test, for the text rules of the platform-free code.
+bool IsAnsiLeadByte(unsigned char byte);
+
+// The width in pixels of a text in the font selected into the device context.
+int TextWidth(HDC dc, std::string_view text);
+
+// The height of a line of the font selected into the device context.
+int LineHeight(HDC dc);
 
 }  // namespace mirelo

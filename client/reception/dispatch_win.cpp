@@ -6,10 +6,11 @@
 #include "core/settings_win.h"
 #include "forwarding/forwarding_win.h"
 #include "popups/kind_handlers_win.h"
+#include "popups/message_handlers_win.h"
 #include "reception/dispatch_plan.h"
 #include "reception/notification_record.h"
 #include "reception/notify_client_win.h"
-#include "reception/received_list_text.h"
+#include "reception/received_list_item.h"
 #include "resources/string_ids.h"
 #include "speech/speech_text.h"
 #include "speech/speech_win.h"
@@ -24,7 +25,9 @@ CDispatcher::CDispatcher()
     : bbs_(std::make_unique<BbsHandler>()),
       mail_(std::make_unique<MailHandler>()),
       schedule_(std::make_unique<ScheduleHandler>()),
-      approval_(std::make_unique<ApprovalHandler>()) {}
+      approval_(std::make_unique<ApprovalHandler>()),
+      message_(std::make_unique<MessageHandler>()),
+      notice_(std::make_unique<NoticeHandler>()) {}
 
 CDispatcher::~CDispatcher() = default;
 
@@ -38,8 +41,8 @@ void CDispatcher::Dispatch(int kind, const char* payload, int length) {
         case Family::Mail: handler = mail_.get(); break;
         case Family::Schedule: handler = schedule_.get(); break;
         case Family::Approval: handler = approval_.get(); break;
-        case Family::Message:
-        case Family::Notice:
+        case Family::Message: handler = message_.get(); break;
+        case Family::Notice: handler = notice_.get(); break;
         case Family::Alert: Log("kind %d: no pop-up of its family yet\n", kind); break;
         case Family::None: break;
     }
@@ -57,7 +60,7 @@ void CDispatcher::Dispatch(int kind, const char* payload, int length) {
 void CDispatcher::Present(int kind, KindHandler& handler, const char* payload, int length, NotificationRecord& record,
                           SpokenTexts& spoken) {
     const ClientSettings& settings = Settings();
-    handler.Decode(payload, length);
+    handler.Decode(kind, payload, length);
     const DispatchPlan plan = PlanDispatch(kind, handler.Urgent(), settings);
     std::string line;
     if (plan.buildRecord) line = handler.RecordLine(kind);
@@ -73,10 +76,14 @@ void CDispatcher::Present(int kind, KindHandler& handler, const char* payload, i
 
     if (plan.listed) {
         const int code = LocalAppCode(plan.family, approval_->SubKind());
-        const std::string kindText;  // the list shows no kind text
-        const ReceivedListTexts texts =
-            BuildReceivedListTexts(kind, record.sender, record.subject, kindText, win::ResourceTexts());
-        Log("received list: kind %d, %s\n", kind, texts.listText.c_str());
+        SYSTEMTIME now{};
+        GetLocalTime(&now);
+        const bool approval = plan.family == Family::Approval;
+        const ReceivedListItem item = BuildReceivedListItem(
+            record, code, now.wHour, now.wMinute,
+            approval ? approval_->Fields().Text(approval_field::kDocKind) : std::string(),
+            approval ? approval_->Fields().Text(approval_field::kAction) : std::string(), win::ResourceTexts());
+        Log("received list: kind %d, %s\n", kind, item.listText.c_str());
         if (plan.family == Family::Mail || plan.family == Family::Approval) NotifyLocalApps(code);
     }
 }

@@ -9,6 +9,8 @@ class BbsHandler;
 class MailHandler;
 class ScheduleHandler;
 class ApprovalHandler;
+class MessageHandler;
+class NoticeHandler;
 class KindHandler;
 struct NotificationRecord;
 
@@ -40,6 +42,8 @@ private:
     std::unique_ptr<MailHandler> mail_;
     std::unique_ptr<ScheduleHandler> schedule_;
     std::unique_ptr<ApprovalHandler> approval_;
+    std::unique_ptr<MessageHandler> message_;
+    std::unique_ptr<NoticeHandler> notice_;
 };
 
 }  // namespace mirelo

@@ -43,6 +43,8 @@ extern const Command kBbsCommand;
 extern const Command kMailCommand;
 extern const Command kScheduleCommand;
 extern const Command kApprovalCommand;
+extern const Command kMessageCommand;
+extern const Command kNoticeCommand;
 extern const Command kBatchCommand;
 extern const Command kStoreCommand;
 

@@ -170,6 +170,9 @@ std::vector<Option> PayloadOptions(const PayloadKind& kind, PayloadValues* value
     options.push_back(IntegerOption("--flag", &values->flag, 0, INT_MAX));
     options.push_back(FlagOption("--no-flag", &values->noFlag));
     options.push_back(FlagOption("--cp949", &values->cp949));
+    if (kind.extras != nullptr) {
+        for (Option& option : kind.extras->options(values)) options.push_back(std::move(option));
+    }
     const int count = kind.layout.fieldCount;
     options.push_back({"--field", 1, [count, values](const Args& words) {
                            const std::size_t equals = words[0].find('=');
@@ -188,7 +191,11 @@ std::vector<Option> PayloadOptions(const PayloadKind& kind, PayloadValues* value
     return options;
 }
 
-BuiltPayload BuildPayload(const PayloadKind& kind, const PayloadValues& values) {
+BuiltPayload BuildPayload(const PayloadKind& kind, const PayloadValues& given) {
+    PayloadValues values = given;
+    if (kind.extras != nullptr) {
+        if (std::string problem = kind.extras->apply(&values); !problem.empty()) return {{}, problem};
+    }
     if (std::string problem = CheckValues(kind, values); !problem.empty()) return {{}, problem};
     std::string error;
     std::vector<std::string> fields;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <map>
 #include <optional>
 #include <string>
@@ -38,6 +39,16 @@ inline constexpr FieldSpec kViewLinkField = RoleField(FieldRole::Link, "View (--
 inline constexpr FieldSpec kReceiptantField = RoleField(FieldRole::Recipients, "row \"Receiptant:\" with sub-kind 2");
 inline constexpr FieldSpec kFlagField = RoleField(FieldRole::Flag, "1 is urgent; --no-flag omits it");
 
+struct PayloadValues;
+
+// What a kind adds to the options every builder has: its own options, the change they make to the
+// values before the payload is built (returns a usage error, or an empty text), and their help.
+struct KindExtras {
+    std::vector<Option> (*options)(PayloadValues* values);
+    std::string (*apply)(PayloadValues* values);
+    std::string_view help;
+};
+
 // A notification kind whose binary payload the tool builds from named options.
 struct PayloadKind {
     const Command* command;
@@ -46,12 +57,15 @@ struct PayloadKind {
     std::vector<FieldSpec> fields;  // in payload order
     std::string_view intro;         // the help after the usage line: what the client does with it
     std::string_view examples;      // the end of the help
+    const KindExtras* extras = nullptr;
 };
 
 extern const PayloadKind kBbsKind;
 extern const PayloadKind kMailKind;
 extern const PayloadKind kScheduleKind;
 extern const PayloadKind kApprovalKind;
+extern const PayloadKind kMessageKind;
+extern const PayloadKind kNoticeKind;
 
 // What the field is, for messages and the help: its role's name, or a Text field's own name.
 std::string_view FieldName(const FieldSpec& spec);
@@ -79,6 +93,11 @@ struct PayloadValues {
     bool noFlag = false;
     bool cp949 = false;
     std::map<int, std::string> overrides;  // raw field bytes by index
+    // The animated notifier of a notice: flag bit 1 and the lines of its description.
+    bool animated = false;
+    std::optional<std::string> header;
+    std::optional<std::string> icon;
+    std::array<std::optional<std::string>, 4> notifierRows;
 };
 
 // The options of a kind, writing to *values (whose texts must have one slot per field).

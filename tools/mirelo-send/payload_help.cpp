@@ -71,8 +71,9 @@ std::string FieldTable(const PayloadKind& kind) {
 
 std::string PayloadCommandHelp(const PayloadKind& kind) {
     return "Usage: mirelo-send " + std::string(kind.command->synopsis) + "\n" + std::string(kind.intro) + "\n" +
-           FieldTable(kind) + "\n" + std::string(kBuilderHelp) + "\n" + FramingHelp() + "\n" +
-           std::string(TransportHelp()) + "\nExamples:\n" + std::string(kind.examples);
+           FieldTable(kind) + "\n" + std::string(kind.extras != nullptr ? kind.extras->help : "") +
+           std::string(kBuilderHelp) + "\n" + FramingHelp() + "\n" + std::string(TransportHelp()) + "\nExamples:\n" +
+           std::string(kind.examples);
 }
 
 }  // namespace mirelo_send

@@ -155,7 +155,8 @@ TEST(PayloadCommandsTest, DryRunPrintsHeaderAndPayloadAsHex) {
 }
 
 TEST(PayloadCommandsTest, KindTablesMatchTheLayouts) {
-    for (const PayloadKind* kind : {&kBbsKind, &kMailKind, &kScheduleKind, &kApprovalKind}) {
+    for (const PayloadKind* kind :
+         {&kBbsKind, &kMailKind, &kScheduleKind, &kApprovalKind, &kMessageKind, &kNoticeKind}) {
         ASSERT_EQ(static_cast<int>(kind->fields.size()), kind->layout.fieldCount) << kind->command->name;
         for (std::size_t i = 0; i < kind->fields.size(); ++i) {
             EXPECT_EQ(kind->fields[i].role == FieldRole::Link, static_cast<int>(i) == kind->layout.linkIndex);
@@ -164,7 +165,8 @@ TEST(PayloadCommandsTest, KindTablesMatchTheLayouts) {
 }
 
 TEST(PayloadCommandsTest, HelpListsEveryFieldInOrder) {
-    for (const PayloadKind* kind : {&kBbsKind, &kMailKind, &kScheduleKind, &kApprovalKind}) {
+    for (const PayloadKind* kind :
+         {&kBbsKind, &kMailKind, &kScheduleKind, &kApprovalKind, &kMessageKind, &kNoticeKind}) {
         const std::string help = RunSend({std::string(kind->command->name), "--help"}).out;
         std::size_t at = help.find("Payload fields");
         ASSERT_NE(at, std::string::npos);
@@ -178,6 +180,61 @@ TEST(PayloadCommandsTest, HelpListsEveryFieldInOrder) {
         EXPECT_TRUE(Contains(help, "--tcp"));
     }
     EXPECT_TRUE(Contains(RunSend({"approval", "--help"}).out, "--kind K"));
+    EXPECT_TRUE(Contains(RunSend({"message", "--help"}).out, "--kind K"));
+    const std::string notice = RunSend({"notice", "--help"}).out;
+    for (const char* option : {"--animated", "--header H", "--icon FILE", "--text1 .. --text4"}) {
+        EXPECT_TRUE(Contains(notice, option)) << option;
+    }
+}
+
+TEST(PayloadCommandsTest, MessageDecodesToItsOptionsWithCrLfLineBreaks) {
+    for (const char* kind : {"8", "9"}) {
+        const DryRun run =
+            BuildDry({"message", "--kind", kind, "--title", "T", "--sender", "Kim", "--subject", "S", "--icon", "2",
+                      "--body", "one\ntwo\r\nthree", "--date", "D", "--function", "f", "--url", "http://gw/m"});
+        ASSERT_EQ(run.exitCode, kExitOk) << run.err;
+        EXPECT_EQ(run.header.kind, std::stoi(kind));
+        const PayloadFields fields = DecodePayload(run.payload, mirelo::kMessageLayout);
+        EXPECT_EQ(fields, (PayloadFields{std::string("0") + kind, "T", "Kim", "S", "2", "one\r\ntwo\r\nthree", "D",
+                                         fields[7]}));
+        ExpectLink(fields[7], 1, "f", "http://gw/m");
+    }
+    const std::string large(60000, 'x');
+    const DryRun big = BuildDry({"message", "--kind", "8", "--subject", "S", "--body", large});
+    ASSERT_EQ(big.exitCode, kExitOk) << big.err;
+    EXPECT_EQ(DecodePayload(big.payload, mirelo::kMessageLayout)[5], large);
+    EXPECT_EQ(BuildDry({"message", "--kind", "8", "--subject", "S", "--body", std::string(65536, 'x')}).exitCode,
+              kExitUsage);
+    EXPECT_EQ(BuildDry({"message", "--subject", "S"}).exitCode, kExitUsage);
+}
+
+TEST(PayloadCommandsTest, NoticeAsTextAndAsAnimatedNotifier) {
+    const DryRun text = BuildDry({"notice", "--sender", "Lee", "--text", "Closed", "--date", "D", "--urgent"});
+    ASSERT_EQ(text.exitCode, kExitOk) << text.err;
+    EXPECT_EQ(text.header.kind, 10);
+    EXPECT_EQ(DecodePayload(text.payload, mirelo::kNoticeLayout),
+              (PayloadFields{"10", "1", "Lee", "Closed", "D", std::nullopt, "1"}));
+
+    const DryRun animated = BuildDry({"notice", "--sender", "Lee", "--animated", "--urgent", "--header", "H", "--icon",
+                                      "gsavi.avi", "--text2", "two"});
+    ASSERT_EQ(animated.exitCode, kExitOk) << animated.err;
+    const PayloadFields fields = DecodePayload(animated.payload, mirelo::kNoticeLayout);
+    EXPECT_EQ(fields[3], "HEADER:H\nICON:gsavi.avi\nTEXT2:two\n");
+    EXPECT_EQ(fields[6], "3");
+    EXPECT_EQ(DecodePayload(BuildDry({"notice", "--sender", "s", "--animated"}).payload, mirelo::kNoticeLayout)[6],
+              "2");
+
+    // A description past 255 bytes continues in the sender field, in front of the sender.
+    const std::string row(200, 'r');
+    const DryRun longer = BuildDry({"notice", "--sender", "Lee", "--animated", "--text1", row, "--text2", row});
+    ASSERT_EQ(longer.exitCode, kExitOk) << longer.err;
+    const PayloadFields split = DecodePayload(longer.payload, mirelo::kNoticeLayout);
+    EXPECT_EQ(split[3]->size(), 255u);
+    EXPECT_EQ(*split[3] + *split[2], "TEXT1:" + row + "\nTEXT2:" + row + "\nLee");
+
+    EXPECT_EQ(BuildDry({"notice", "--sender", "s", "--header", "H"}).exitCode, kExitUsage);
+    EXPECT_EQ(BuildDry({"notice", "--sender", "s", "--animated", "--text", "t", "--header", "H"}).exitCode, kExitUsage);
+    EXPECT_EQ(BuildDry({"notice", "--sender", "s", "--animated", "--no-flag"}).exitCode, kExitUsage);
 }
 
 TEST(PayloadCommandsTest, SendsOverUdpAndTcp) {

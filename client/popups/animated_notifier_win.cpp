@@ -1,0 +1,66 @@
+#include "popups/animated_notifier_win.h"
+
+#include <algorithm>
+
+namespace mirelo {
+
+namespace {
+
+constexpr int kHeaderLeft = 66;
+constexpr int kHeaderTop = 27;
+constexpr int kHeaderBottom = 40;
+constexpr int kRowLeft = 11;
+constexpr int kRowTop = 55;
+constexpr int kRowHeight = 17;
+
+PopupLook NotifierPopupLook(const std::string& icon) {
+    const NotifierLook chosen = NotifierLookOf(icon, IsAnsiLeadByte);
+    PopupLook look;
+    look.templateId = 188;
+    look.list = kListAnimated;
+    look.background = RGB(chosen.background.red, chosen.background.green, chosen.background.blue);
+    look.clipName = chosen.clipName;
+    look.clipRect = RECT{chosen.clip.left, chosen.clip.top, chosen.clip.right, chosen.clip.bottom};
+    look.autoClose = false;
+    look.familyName = "notifier";
+    return look;
+}
+
+}  // namespace
+
+CAnimatedNotifier::CAnimatedNotifier(const NotifierFields& fields, NoticeLink link)
+    : CPopup(NotifierPopupLook(fields.icon)), fields_(fields), link_(std::move(link)) {}
+
+bool CAnimatedNotifier::ViewOffered() const { return NoticeViewOffered(link_); }
+
+void CAnimatedNotifier::OpenView() {
+    const NoticeLink link = link_;  // the receivers' handling may end this notifier
+    OpenNoticeLink(link);
+}
+
+void CAnimatedNotifier::Paint(HDC dc, const RECT&) {
+    if (firstPaintPending_) {
+        fields_.rows[0] = PrepareRowText(fields_.rows[0], kNotifierRowLimit, IsAnsiLeadByte);
+        firstPaintPending_ = false;
+    }
+    SetTextColor(dc, RGB(0, 0, 0));
+    const HFONT bold = CreatePopupFont(dc, 11, true);
+    const HFONT regular = CreatePopupFont(dc, 9, false);
+    const HGDIOBJ original = SelectObject(dc, bold);
+    // The header's line grows downwards to the font where 13 pixels would cut it.
+    RECT headerRect{kHeaderLeft, kHeaderTop, Width() - 10, std::max(kHeaderBottom, kHeaderTop + LineHeight(dc))};
+    DrawTextA(dc, fields_.header.c_str(), -1, &headerRect, DT_WORDBREAK | DT_NOPREFIX);
+
+    SelectObject(dc, regular);
+    for (std::size_t n = 0; n < fields_.rows.size(); ++n) {
+        const int top = kRowTop + kRowHeight * static_cast<int>(n);
+        RECT rowRect{kRowLeft, top, Width() - 10, top + kRowHeight};
+        // Row 0 has its "&" doubled already; the others are drawn as received.
+        DrawTextA(dc, fields_.rows[n].c_str(), -1, &rowRect, n == 0 ? 0 : DT_NOPREFIX);
+    }
+    SelectObject(dc, original);
+    DeleteObject(bold);
+    DeleteObject(regular);
+}
+
+}  // namespace mirelo
