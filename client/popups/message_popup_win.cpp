@@ -5,6 +5,7 @@
 #include "core/settings_win.h"
 #include "resources/string_ids.h"
 #include "store/browser_win.h"
+#include "win/log.h"
 #include "win/resources.h"
 
 namespace mirelo {
@@ -94,6 +95,7 @@ void CMessagePopup::FitSize(int& width, int& height) {
                                         measure(content_.sender), labelGrowth, settings.WorkArea);
     width = size.width;
     height = size.height;
+    win::Log("message pop-up: %zu rows, widest %d, label column %d\n", lines.size(), widest, labelWidth_);
 
     // What does not fit its column is cut by its width, with "...".
     const int valueLeft = settings.RowLeftMargin + kRowsAcross + labelWidth_ + settings.LabelGap;

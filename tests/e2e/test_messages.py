@@ -99,7 +99,7 @@ def test_a_user_message_goes_by_display_pos_and_view_opens_the_work_area(mirelo,
 
 
 def test_user_messages_hide_view_without_function_and_without_use_view(mirelo, sender):
-    client, port = start(mirelo, {'UseView': '0'})
+    client, port = start(mirelo, UseView='0')
     sender.run('message', '--kind', '9', '--subject', 's', '--function', 'f', '--url', 'http://gw/x', '--port', port)
     sender.run('message', '--kind', '9', '--subject', 's', '--port', port)
     assert all(line.endswith('view 0') for line in shown(client, 'message', 2))
@@ -131,7 +131,7 @@ def test_a_notice_shows_its_text_and_view_hands_the_link_to_a_business_window(mi
 
 def test_a_notice_without_business_window_hides_view_and_long_text_scrolls(mirelo, sender, inspector):
     client, port = start(mirelo)
-    lines = 'x' * 80 + '\n' + '\n'.join(f'line {n}' for n in range(30))
+    lines = 'x' * 80 + '\n' + '\n'.join(f'line {n}' for n in range(18))
     sender.run('notice', '--sender', '', '--text', lines, '--function', 'f', '--url', 'http://gw/n', '--port', port)
     assert 'view 0' in shown(client, 'notice')[0]
     box = inspector.control(popups(inspector)[0], TEXT_BOX)
@@ -195,7 +195,7 @@ def test_bad_payloads_give_a_pop_up_or_nothing(mirelo, sender, inspector):
 
 def test_a_huge_body_of_thousands_of_lines_stays_within_the_screen(mirelo, sender, inspector):
     client, port = start(mirelo, {'DisplayPos': '0'}, ListenMode='1')
-    body = '\n'.join(str(n) if n % 100 else 'w' * 400 for n in range(9000))  # with "\r\n": under 65,535 bytes
+    body = '\n'.join(str(n) if n % 1000 else 'w' * 300 for n in range(9000))  # with "\r\n": under 65,535 bytes
     started = time.monotonic()
     sender.run('message', '--kind', '9', '--subject', 'big', '--body', body, '--tcp', '--port', port)
     line = shown(client, 'message')[0]
