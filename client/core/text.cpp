@@ -68,13 +68,16 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
     return result;
 }
 
-bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
-    if (suffix.size() > text.size()) return false;
-    const auto tail = text.substr(text.size() - suffix.size());
-    for (std::size_t i = 0; i < suffix.size(); ++i) {
-        if (LowerAscii(tail[i]) != LowerAscii(suffix[i])) return false;
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
     }
     return true;
+}
+
+bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
+    return suffix.size() <= text.size() && EqualsNoCase(text.substr(text.size() - suffix.size()), suffix);
 }
 
 }  // namespace mirelo

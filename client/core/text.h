@@ -27,6 +27,9 @@ std::string FitBuffer(std::string_view text, std::size_t bufferSize);
 // Replaces every occurrence of `from` (which must not be empty) by `to`.
 std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to);
 
+// True when the texts are equal, ignoring ASCII case.
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
 // True when `text` ends with `suffix`, ignoring ASCII case.
 bool EndsWithNoCase(std::string_view text, std::string_view suffix);
 

@@ -1,6 +1,6 @@
 #include "popups/notifier_text.h"
 
-#include <cctype>
+#include "core/text.h"
 
 namespace mirelo {
 
@@ -10,16 +10,6 @@ constexpr std::string_view kHeaderKey = "HEADER:";
 constexpr std::string_view kIconKey = "ICON:";
 constexpr std::array<std::string_view, 4> kRowKeys = {"TEXT1:", "TEXT2:", "TEXT3:", "TEXT4:"};
 constexpr std::string_view kNull = "null";
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
 
 void ReadLine(std::string_view line, NotifierFields& fields) {
     const auto take = [line](std::string_view key, std::string& target) {

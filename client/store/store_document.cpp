@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 
+#include "core/text.h"
 #include "store/euc_kr.h"
 #include "store/xml_reader.h"
 
@@ -16,16 +16,6 @@ constexpr unsigned kParseOptions = pugi::parse_full;
 // Names under which files declare code page 949 or its EUC-KR part.
 constexpr std::array<std::string_view, 9> kKoreanEncodings = {
     "euc-kr", "ks_c_5601-1987", "ks_c_5601", "cp949", "windows-949", "x-windows-949", "uhc", "korean", "cseuckr"};
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // The encoding named by the XML declaration at the start of the bytes, "" when there is none.
 std::string_view DeclaredEncoding(std::string_view bytes) {
