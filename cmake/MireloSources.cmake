@@ -25,3 +25,20 @@ function(mirelo_add_subfolders dir)
         endif()
     endforeach()
 endfunction()
+
+# The module-definition file for a DLL's exports. Its names carry the __stdcall decoration of 32-bit
+# Windows ("Name@8"); 64-bit Windows has one calling convention and no decoration, so there a copy
+# without the decorations is used.
+function(mirelo_export_definitions source out_var)
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+        set(${out_var} "${source}" PARENT_SCOPE)
+        return()
+    endif()
+    get_filename_component(name "${source}" NAME)
+    set(generated "${CMAKE_CURRENT_BINARY_DIR}/${name}")
+    file(READ "${source}" text)
+    string(REGEX REPLACE "@[0-9]+" "" text "${text}")
+    file(WRITE "${generated}" "${text}")
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${source}")
+    set(${out_var} "${generated}" PARENT_SCOPE)
+endfunction()

@@ -1,10 +1,17 @@
 #!/usr/bin/env bash
-# Builds jsoncpp, pugixml and expat for the i686 mingw-w64 target from Debian's own source packages
-# into a cached prefix outside the clone: <cache>/i686-w64-mingw32/{include,lib}.
+# Builds jsoncpp, pugixml and expat for a mingw-w64 target from Debian's own source packages into a
+# cached prefix outside the clone: <cache>/<triple>/{include,lib}.
+# Usage: build-mingw-deps.sh [CACHE] [TRIPLE]   (TRIPLE: i686-w64-mingw32, the default, or x86_64-w64-mingw32)
 set -euo pipefail
 
 cache=${1:-/var/cache/mirelo-deps}
-prefix=$cache/i686-w64-mingw32
+triple=${2:-i686-w64-mingw32}
+case "$triple" in
+    i686-w64-mingw32) processor=x86 ;;
+    x86_64-w64-mingw32) processor=AMD64 ;;
+    *) echo "build-mingw-deps.sh: unknown target $triple" >&2; exit 2 ;;
+esac
+prefix=$cache/$triple
 stamp=$prefix/.complete-v2
 [ -f "$stamp" ] && exit 0
 # Several clones may share the cache: one builds, the others wait and find the stamp.
@@ -57,7 +64,7 @@ enable_source_indexes() {
 
 enable_source_indexes
 
-work=$cache/src
+work=$cache/src-$triple
 rm -rf "$work"
 mkdir -p "$work" "$prefix"
 cd "$work"
@@ -80,17 +87,17 @@ for dsc in *.dsc; do dpkg-source -x "$dsc" >/dev/null; done
 common=(
     -G Ninja
     -DCMAKE_SYSTEM_NAME=Windows
-    -DCMAKE_SYSTEM_PROCESSOR=x86
-    -DCMAKE_C_COMPILER=i686-w64-mingw32-gcc-posix
-    -DCMAKE_CXX_COMPILER=i686-w64-mingw32-g++-posix
-    -DCMAKE_RC_COMPILER=i686-w64-mingw32-windres
-    -DCMAKE_FIND_ROOT_PATH=/usr/i686-w64-mingw32
+    -DCMAKE_SYSTEM_PROCESSOR=$processor
+    -DCMAKE_C_COMPILER=$triple-gcc-posix
+    -DCMAKE_CXX_COMPILER=$triple-g++-posix
+    -DCMAKE_RC_COMPILER=$triple-windres
+    -DCMAKE_FIND_ROOT_PATH=/usr/$triple
     -DCMAKE_BUILD_TYPE=Release
     -DCMAKE_INSTALL_PREFIX="$prefix"
     -DBUILD_SHARED_LIBS=OFF
 )
 
-log "building jsoncpp for i686-w64-mingw32"
+log "building jsoncpp for $triple"
 src=$(find "$work" -maxdepth 1 -type d -name '*jsoncpp-*' | head -1)
 cmake -S "$src" -B "$work/build-jsoncpp" "${common[@]}" \
     -DBUILD_STATIC_LIBS=ON -DBUILD_OBJECT_LIBS=OFF \
@@ -99,13 +106,13 @@ cmake -S "$src" -B "$work/build-jsoncpp" "${common[@]}" \
 cmake --build "$work/build-jsoncpp" >/dev/null
 cmake --install "$work/build-jsoncpp" >/dev/null
 
-log "building pugixml for i686-w64-mingw32"
+log "building pugixml for $triple"
 src=$(find "$work" -maxdepth 1 -type d -name 'pugixml-*' | head -1)
 cmake -S "$src" -B "$work/build-pugixml" "${common[@]}" -DPUGIXML_BUILD_TESTS=OFF >/dev/null
 cmake --build "$work/build-pugixml" >/dev/null
 cmake --install "$work/build-pugixml" >/dev/null
 
-log "building expat for i686-w64-mingw32"
+log "building expat for $triple"
 src=$(find "$work" -maxdepth 1 -type d -name 'expat-*' | head -1)
 cmake -S "$src/expat" -B "$work/build-expat" "${common[@]}" \
     -DEXPAT_SHARED_LIBS=OFF -DEXPAT_BUILD_TOOLS=OFF -DEXPAT_BUILD_EXAMPLES=OFF -DEXPAT_BUILD_TESTS=OFF \

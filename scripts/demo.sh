@@ -37,8 +37,9 @@ if [ "${1:-}" = "--stop" ]; then
 fi
 
 "$root/scripts/setup.sh"
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 >/dev/null
+target=$("$root/scripts/windows-target.sh")
+cmake --preset "$target" >/dev/null
+cmake --build --preset "$target" >/dev/null
 cmake --preset native >/dev/null
 cmake --build --preset native --target mirelo-send vocelink-server >/dev/null
 send=$root/build/native/tools/mirelo-send/mirelo-send
@@ -71,7 +72,7 @@ trap cleanup INT TERM EXIT
 
 "$root/scripts/wine-prefix.sh" "$WINEPREFIX"
 mkdir -p "$program_dir"
-for f in "$root"/build/win32/{Mirelo.exe,Mirelo.ini,PingoProxy.dll,vocelink.dll,*.wav,*.AVI}; do
+for f in "$root"/build/$target/{Mirelo.exe,Mirelo.ini,PingoProxy.dll,vocelink.dll,*.wav,*.AVI}; do
     [ -f "$f" ] && cp "$f" "$program_dir/"
 done
 

@@ -15,8 +15,8 @@ as_root() {
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    mingw-w64 g++-mingw-w64-i686
-    wine wine32 wine64
+    mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64
+    wine wine64
     xvfb xauth xdotool x11-utils imagemagick
     fonts-nanum locales
     python3 python3-pytest
@@ -37,11 +37,20 @@ apt_update_once() {
     fi
 }
 
-# wine32 lives in the i386 architecture.
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    log "enabling the i386 architecture"
-    as_root dpkg --add-architecture i386
-    apt_update_once
+# Where the kernel runs 32-bit programs, Wine runs the shipped 32-bit binaries and needs wine32 from
+# the i386 architecture. Where it does not, wine32 must be absent: Debian's wine wrapper prefers it
+# whenever it is installed and would fail, instead of taking the 64-bit loader.
+target=$("$here/windows-target.sh")
+if [ "$target" = win32 ]; then
+    packages+=(wine32)
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        log "enabling the i386 architecture"
+        as_root dpkg --add-architecture i386
+        apt_update_once
+    fi
+elif dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed'; then
+    log "removing wine32: this machine cannot run 32-bit programs (the tests use 64-bit builds)"
+    as_root apt-get remove -y -qq wine32:i386 >/dev/null
 fi
 
 missing=()
@@ -73,4 +82,7 @@ if [ $need_locale -eq 1 ]; then
     as_root locale-gen >/dev/null
 fi
 
-"$here/build-mingw-deps.sh" "$deps_cache"
+"$here/build-mingw-deps.sh" "$deps_cache" i686-w64-mingw32
+if [ "$target" = win64 ]; then
+    "$here/build-mingw-deps.sh" "$deps_cache" x86_64-w64-mingw32
+fi

@@ -17,7 +17,7 @@ sys.path.insert(0, str(REPO / 'tests' / 'e2e'))
 
 from mirelo_client import MireloInstall, free_port, payload  # noqa: E402
 from sender import Sender  # noqa: E402
-from wine_session import WineSession  # noqa: E402
+from wine_session import WineSession, windows_build_dir  # noqa: E402
 
 
 def main() -> int:
@@ -32,7 +32,7 @@ def main() -> int:
         session = WineSession(pathlib.Path(work), args.locale)
         session.start()
         try:
-            install = MireloInstall(session, REPO / 'build' / 'win32', 'burst')
+            install = MireloInstall(session, windows_build_dir(), 'burst')
             port = free_port()
             client = install.start(payload(ListenPort=str(port)))
             if not client.wait_log(r'^main frame created'):

@@ -13,8 +13,9 @@ using win::Log;
 
 namespace {
 
-// The short form of the icon record that every shell version accepts.
-constexpr DWORD kIconRecordSize = 488;
+// The short form of the icon record that every shell version accepts: 488 bytes in 32-bit programs.
+constexpr DWORD kIconRecordSize = NOTIFYICONDATAA_V2_SIZE;
+static_assert(sizeof(void*) != 4 || kIconRecordSize == 488);
 constexpr int kListenBacklog = 5;
 
 }  // namespace

@@ -7,7 +7,7 @@ import pathlib
 
 import pytest
 
-from wine_session import REPO
+from wine_session import REPO, windows_build_dir
 
 
 def env_path(name: str, default: pathlib.Path) -> pathlib.Path:
@@ -27,7 +27,7 @@ def korean(locale) -> bool:
 
 @pytest.fixture(scope='session')
 def win32_dir() -> pathlib.Path:
-    path = env_path('MIRELO_WIN32_DIR', REPO / 'build' / 'win32')
+    path = windows_build_dir()
     for name in ('Mirelo.exe', 'program-files.txt'):
         if not (path / name).exists():
             pytest.exit(f'{name} is not built in {path}', returncode=1)

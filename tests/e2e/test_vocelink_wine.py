@@ -15,10 +15,11 @@ import wave
 import pytest
 
 from speech_server import SpeechServer
+from wine_session import windows_build_dir
 
 REPO = pathlib.Path(__file__).resolve().parents[2]
 LOCALE = os.environ.get('MIRELO_LOCALE', 'ko_KR.UTF-8')
-WIN32_DIR = pathlib.Path(os.environ.get('MIRELO_WIN32_DIR') or REPO / 'build' / 'win32')
+WIN32_DIR = windows_build_dir()
 NATIVE_DIR = pathlib.Path(os.environ.get('MIRELO_NATIVE_DIR') or REPO / 'build' / 'native')
 WORK = pathlib.Path(os.environ.get('MIRELO_E2E_WORK') or NATIVE_DIR / f'e2e-{LOCALE.split(".")[0]}')
 

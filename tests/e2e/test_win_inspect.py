@@ -13,10 +13,10 @@ import time
 
 import pytest
 
+from wine_session import windows_build_dir
 from winspect import WinInspect, WinInspectError
 
-ROOT = pathlib.Path(__file__).resolve().parents[2]
-WIN32_DIR = pathlib.Path(os.environ.get('MIRELO_WIN32_DIR', ROOT / 'build' / 'win32'))
+WIN32_DIR = windows_build_dir()
 INSPECT_EXE = WIN32_DIR / 'tools' / 'win-inspect.exe'
 PROBE_EXE = WIN32_DIR / 'tools' / 'win-inspect-probe.exe'
 

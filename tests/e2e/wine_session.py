@@ -142,6 +142,17 @@ def kill_group(process: subprocess.Popen) -> None:
         process.wait(timeout=10)
 
 
+def windows_build_dir() -> pathlib.Path:
+    """The Windows binaries this machine runs: MIRELO_WIN32_DIR, or the build scripts/windows-target.sh names
+    (the shipped 32-bit build, or its 64-bit twin where 32-bit programs cannot run)."""
+    value = os.environ.get('MIRELO_WIN32_DIR')
+    if value:
+        return pathlib.Path(value)
+    target = subprocess.run([str(REPO / 'scripts' / 'windows-target.sh')], capture_output=True, text=True,
+                            check=True, timeout=30).stdout.strip()
+    return REPO / 'build' / target
+
+
 def copy_program(session: WineSession, folder: pathlib.Path, win32_dir: pathlib.Path) -> pathlib.Path:
     """Installs the program folder into a fresh folder of the prefix: the files the build lists in
     program-files.txt, as the installer does."""
