@@ -32,12 +32,14 @@ stop_client() {
 }
 
 if [ "${1:-}" = "--stop" ]; then
+    source "$root/scripts/wine-env.sh"
     stop_client
     exit 0
 fi
 
 "$root/scripts/setup.sh"
-target=$("$root/scripts/windows-target.sh")
+source "$root/scripts/wine-env.sh"
+target=$MIRELO_WINE_TARGET
 cmake --preset "$target" >/dev/null
 cmake --build --preset "$target" >/dev/null
 cmake --preset native >/dev/null

@@ -38,8 +38,8 @@ apt_update_once() {
 }
 
 # Where the kernel runs 32-bit programs, Wine runs the shipped 32-bit binaries and needs wine32 from
-# the i386 architecture. Where it does not, wine32 must be absent: Debian's wine wrapper prefers it
-# whenever it is installed and would fail, instead of taking the 64-bit loader.
+# the i386 architecture. Where it does not, the tests run 64-bit builds under the 64-bit loader
+# (scripts/wine-env.sh) and wine32 is not needed.
 target=$("$here/windows-target.sh")
 if [ "$target" = win32 ]; then
     packages+=(wine32)
@@ -48,9 +48,6 @@ if [ "$target" = win32 ]; then
         as_root dpkg --add-architecture i386
         apt_update_once
     fi
-elif dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed'; then
-    log "removing wine32: this machine cannot run 32-bit programs (the tests use 64-bit builds)"
-    as_root apt-get remove -y -qq wine32:i386 >/dev/null
 fi
 
 missing=()

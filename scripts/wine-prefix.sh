@@ -10,6 +10,7 @@ mkdir -p "$prefix"
 exec 9>"$prefix/.mirelo-lock"
 flock 9
 [ -f "$prefix/.mirelo-ready" ] && exit 0
+source "$(dirname "$0")/wine-env.sh"
 export WINEPREFIX=$prefix
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml=,winedbg.exe=d"}
 export WINEDEBUG=-all

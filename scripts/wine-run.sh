@@ -5,6 +5,7 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/wine-env.sh"
 export WINEPREFIX=${WINEPREFIX:-$root/build/wine-prefix}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml=,winedbg.exe=d"}
 export WINEDEBUG=${WINEDEBUG:-"-all"}

@@ -18,6 +18,12 @@ REPO = pathlib.Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(REPO / 'scripts'))
 from wine_log import code_page_of, parse_log  # noqa: E402,F401
 
+# Where 32-bit programs cannot run, every "wine" started from here is the 64-bit loader.
+WINE_TARGET = subprocess.run([str(REPO / 'scripts' / 'windows-target.sh')], capture_output=True, text=True,
+                             check=True, timeout=30).stdout.strip()
+if WINE_TARGET == 'win64':
+    os.environ['PATH'] = f"{REPO / 'scripts' / 'wine64-shim'}{os.pathsep}{os.environ.get('PATH', '')}"
+
 
 class WineSession:
     def __init__(self, work: pathlib.Path, locale: str):
@@ -146,11 +152,7 @@ def windows_build_dir() -> pathlib.Path:
     """The Windows binaries this machine runs: MIRELO_WIN32_DIR, or the build scripts/windows-target.sh names
     (the shipped 32-bit build, or its 64-bit twin where 32-bit programs cannot run)."""
     value = os.environ.get('MIRELO_WIN32_DIR')
-    if value:
-        return pathlib.Path(value)
-    target = subprocess.run([str(REPO / 'scripts' / 'windows-target.sh')], capture_output=True, text=True,
-                            check=True, timeout=30).stdout.strip()
-    return REPO / 'build' / target
+    return pathlib.Path(value) if value else REPO / 'build' / WINE_TARGET
 
 
 def copy_program(session: WineSession, folder: pathlib.Path, win32_dir: pathlib.Path) -> pathlib.Path:
