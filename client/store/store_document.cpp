@@ -54,18 +54,40 @@ long long FileOffset(std::string_view decoded, std::size_t at) {
     return offset;
 }
 
-// Code page 949 has no character that decodes to U+FFFD: one in the decoded text stands for bytes
-// that are not code page 949 at all, which a reader of the declared encoding refuses.
-XmlVerdict CheckDecoded(std::string_view text) {
-    constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
-    const std::size_t at = text.find(kReplacement);
+// The offset of the first bytes that are no character of code page 949 by their form (a byte 0x80 or
+// 0xFF, a lead byte without a trail byte), npos when there are none.
+std::size_t FirstMalformedPair(std::string_view bytes) {
+    const auto isTrail = [](unsigned char c) {
+        return (c >= 0x41 && c <= 0x5A) || (c >= 0x61 && c <= 0x7A) || (c >= 0x81 && c <= 0xFE);
+    };
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        if (lead < 0x80) continue;
+        if (lead == 0x80 || lead == 0xFF || i + 1 >= bytes.size() ||
+            !isTrail(static_cast<unsigned char>(bytes[i + 1]))) {
+            return i;
+        }
+        ++i;
+    }
+    return std::string_view::npos;
+}
+
+// Bytes a reader of the declared encoding refuses: pairs of the wrong form, and pairs the code page
+// leaves undefined, which decode to U+FFFD (no character of code page 949 is U+FFFD).
+XmlVerdict CheckEucKr(std::string_view bytes, std::string_view decoded) {
+    std::size_t at = FirstMalformedPair(bytes);
+    if (const std::size_t replacement = decoded.find("\xEF\xBF\xBD"); replacement != std::string_view::npos) {
+        at = std::min(at, static_cast<std::size_t>(FileOffset(decoded, replacement)));
+    }
     if (at == std::string_view::npos) return {};
-    const std::string_view before = text.substr(0, at);
+    const std::string_view before = bytes.substr(0, at);
     const std::size_t lineStart = before.rfind('\n') + 1;  // 0 when there is none
+    unsigned long column = 1;
+    for (std::size_t i = lineStart; i < at; ++i, ++column) {
+        if ((static_cast<unsigned char>(bytes[i]) & 0x80) != 0) ++i;
+    }
     const auto line = static_cast<unsigned long>(std::count(before.begin(), before.end(), '\n') + 1);
-    const auto column =
-        static_cast<unsigned long>(std::count_if(before.begin() + lineStart, before.end(), IsLeadOrAscii) + 1);
-    return {"bytes that are not EUC-KR", line, column, FileOffset(text, at)};
+    return {"bytes that are not EUC-KR", line, column, static_cast<long long>(at)};
 }
 
 bool IsAscii(const char* text) {
@@ -127,7 +149,7 @@ StoreLoad StoreDocument::Load(std::string_view bytes, const TextCodec& codec) {
     XmlVerdict verdict;
     if (DeclaresKorean(bytes)) {
         const std::string text = EucKrToUtf8(bytes, codec);
-        verdict = CheckDecoded(text);
+        verdict = CheckEucKr(bytes, text);
         if (verdict.WellFormed()) {
             verdict = ReadXml(text, XmlBytes::Utf8, document_);
             verdict.offset = FileOffset(text, static_cast<std::size_t>(std::max(verdict.offset, 0LL)));

@@ -166,6 +166,12 @@ TEST(StoreDocument, EncodingsAreReadAsAConformingReaderReadsThem) {
     EXPECT_EQ(document.Load("<?xml version=\"1.0\" encoding=\"EUC-KR\"?>\n<r t=\"\xB0\xA1\xFF\"/>", kKorean),
               StoreLoad::Damaged);
     EXPECT_EQ(document.Damage(), "bytes that are not EUC-KR at line 2, column 8 (byte 48)");
+    // A lead byte whose trail byte is a quote, and a pair the code page leaves undefined.
+    EXPECT_EQ(document.Load("<?xml version=\"1.0\" encoding=\"EUC-KR\"?><r t=\"\xB0\"/>", kKorean), StoreLoad::Damaged);
+    EXPECT_EQ(document.Damage(), "bytes that are not EUC-KR at line 1, column 46 (byte 45)");
+    EXPECT_EQ(document.Load("<?xml version=\"1.0\" encoding=\"EUC-KR\"?><r t=\"\xB0\xA1\xC9\xA1\"/>", kKorean),
+              StoreLoad::Damaged);
+    EXPECT_EQ(document.Damage(), "bytes that are not EUC-KR at line 1, column 47 (byte 47)");
     EXPECT_EQ(
         document.Load("<?xml version=\"1.0\" encoding=\"EUC-KR\"?>\n<r t=\"\xB0\xA1\"><\xB0\xA1 & /></r>", kKorean),
         StoreLoad::Damaged);
