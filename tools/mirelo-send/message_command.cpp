@@ -16,7 +16,7 @@ constexpr std::string_view kMessageIntro =
 
 constexpr std::string_view kMessageHelp =
     "The body: each line break given as a bare \\n is sent as \\r\\n, the line break the client splits\n"
-    "the body at; \"</P>\" and \"</BR>\" are deleted by the client.\n";
+    "the body at; \"</P>\" and \"</BR>\" are deleted by the client.\n\n";
 
 constexpr std::string_view kMessageExamples =
     "  mirelo-send message --kind 8 --subject 'Server maintenance' --icon 2 \\\n"

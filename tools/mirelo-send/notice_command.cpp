@@ -27,7 +27,7 @@ constexpr std::string_view kNoticeHelp =
     "  --text1 .. --text4 T  its four rows (row 1 is cut at 43 bytes)\n"
     "These options write the notice text, one \"KEY:value\" line each (\"HEADER:\", \"ICON:\", \"TEXT1:\"..\n"
     "\"TEXT4:\"), in place of --text. Past 255 bytes the description continues in the sender field, in\n"
-    "front of the sender, as the client reads the text and the sender as one.\n";
+    "front of the sender, as the client reads the text and the sender as one.\n\n";
 
 constexpr std::string_view kNoticeExamples =
     "  mirelo-send notice --sender 'Help desk' --text $'The office is closed on Friday.\\nEnjoy the weekend.'\n"
