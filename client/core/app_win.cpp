@@ -1,6 +1,7 @@
 #include "core/app_win.h"
 
 #include <winsock2.h>
+#include <commctrl.h>
 
 #include "core/file_types_win.h"
 #include "core/main_frame_win.h"
@@ -18,6 +19,20 @@
 namespace mirelo {
 
 using win::Log;
+
+namespace {
+
+// The window classes of the common controls the client creates: the pop-ups' animation, the
+// received list's list view and header. Without this the classes may not exist on Windows.
+void RegisterCommonControls() {
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof(controls);
+    controls.dwICC = ICC_STANDARD_CLASSES | ICC_ANIMATE_CLASS | ICC_LISTVIEW_CLASSES;
+    const bool registered = InitCommonControlsEx(&controls) != FALSE;
+    Log("common controls %s\n", registered ? "registered" : "could not be registered");
+}
+
+}  // namespace
 
 bool CMireloApp::InitInstance() {
     const std::wstring mutexName = win::LoadTextWide(IDS_MUTEX_NAME);
@@ -48,6 +63,7 @@ bool CMireloApp::InitInstance() {
     }
     socketsStarted_ = true;
 
+    RegisterCommonControls();
     ClientSettings& settings = Settings();
     settings.Initialised = true;
     RequestExit(0);  // windows left over from an earlier run
@@ -131,6 +147,8 @@ int CMireloApp::Run() {
 }
 
 void CMireloApp::ExitInstance() {
+    // An exit asked for inside a nested loop ended the message loop with the frame still there.
+    CMainFrame::DestroyRunning();
     if (mutex_ != nullptr) {
         CloseHandle(mutex_);
         mutex_ = nullptr;

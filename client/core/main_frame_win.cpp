@@ -12,6 +12,7 @@
 #include "tray/tray_menu_win.h"
 #include "win/log.h"
 #include "win/message_box.h"
+#include "win/nested_loop.h"
 #include "win/resources.h"
 
 namespace mirelo {
@@ -28,6 +29,13 @@ constexpr ULONG_PTR kCopyDataExit = 3000;
 constexpr char kBusinessAppClass[] = "QXNotifyBiz";
 
 CMainFrame* g_mainFrame = nullptr;
+bool g_exitDeferred = false;
+
+// A nested loop may take the quit message without posting it again: once the last one has ended,
+// a deferred exit is asked for once more.
+void RepeatDeferredExit() {
+    if (g_exitDeferred) PostQuitMessage(0);
+}
 
 }  // namespace
 
@@ -39,7 +47,9 @@ void PostExitRequest(int flag) {
     if (g_mainFrame != nullptr) PostMessageA(g_mainFrame->Handle(), kExitRequestMessage, flag, 0);
 }
 
-CMainFrame::CMainFrame() : Window(/*selfDeleting=*/true) {}
+CMainFrame::CMainFrame() : Window(/*selfDeleting=*/true) {
+    win::NestedLoop::SetOutermostEndHandler(&RepeatDeferredExit);
+}
 
 CMainFrame::~CMainFrame() {
     if (g_mainFrame == this) g_mainFrame = nullptr;
@@ -54,6 +64,7 @@ CMainFrame* CMainFrame::CreateHidden() {
     auto* frame = new CMainFrame();
     // A failed creation has already destroyed, and so deleted, the frame.
     if (!frame->Create(kMainFrameClass, kMainFrameTitle, WS_OVERLAPPEDWINDOW, 0, nullptr)) return nullptr;
+    frame->creating_ = false;
     ShowWindow(frame->Handle(), SW_HIDE);
     UpdateWindow(frame->Handle());
     return frame;
@@ -72,6 +83,7 @@ LRESULT CMainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND: OnCommand(LOWORD(wParam)); return 0;
         case WM_COPYDATA: return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
         case kExitRequestMessage: RequestExit(static_cast<int>(wParam)); return 0;
+        case WM_CLOSE: OnClose(); return 0;
         case WM_DESTROY: OnDestroy(); return 0;
         default: return Default(message, wParam, lParam);
     }
@@ -99,6 +111,25 @@ LRESULT CMainFrame::OnCreate() {
     SetTimer(Handle(), kIdleTimer, kIdlePeriodMs, nullptr);
     Log("main frame created\n");
     return 0;
+}
+
+void CMainFrame::OnClose() {
+    if (destroying_) return;
+    if (creating_ || win::NestedLoop::Active()) {
+        // Code below this message waits in a nested loop (a message box of the frame's own creation,
+        // a menu, a dialog, a call that pumps) and still uses the frame: destroying it here would pull
+        // it from under that code. The loops and the program end instead; the frame goes last.
+        Log("exit requested in a nested loop: deferred\n");
+        g_exitDeferred = true;
+        EndMenu();
+        PostQuitMessage(0);
+        return;
+    }
+    DestroyWindow(Handle());
+}
+
+void CMainFrame::DestroyRunning() {
+    if (g_mainFrame != nullptr && g_mainFrame->Handle() != nullptr) DestroyWindow(g_mainFrame->Handle());
 }
 
 unsigned CMainFrame::IdleMilliseconds() const {
@@ -191,6 +222,7 @@ LRESULT CMainFrame::OnCopyData(const COPYDATASTRUCT* data) {
 }
 
 void CMainFrame::OnDestroy() {
+    destroying_ = true;
     if (Settings().AutoKill) KillTimer(Handle(), kLogOutTimer);
     KillTimer(Handle(), kIdleTimer);
     client_.reset();

@@ -23,6 +23,8 @@ public:
 
     // Registers the class and creates the hidden window. On failure the object is already deleted.
     static CMainFrame* CreateHidden();
+    // Destroys the running main frame, if any (after the message loop, when an exit was deferred).
+    static void DestroyRunning();
 
     CNotifyClient* Client() const { return client_.get(); }
     // Arms the log-out check when NotifyLogOutType asks for it and a business application runs.
@@ -33,6 +35,7 @@ protected:
 
 private:
     LRESULT OnCreate();
+    void OnClose();
     void OnTimer(UINT_PTR id);
     void OnIdleTimer();
     void OnLogOutCheck();
@@ -43,6 +46,8 @@ private:
     unsigned IdleMilliseconds() const;
 
     std::unique_ptr<CNotifyClient> client_;
+    bool creating_ = true;  // until CreateHidden has the window
+    bool destroying_ = false;
     bool autoAway_ = false;
     using LastInputFunction = DWORD(WINAPI*)();
     LastInputFunction idleUiLastInput_ = nullptr;

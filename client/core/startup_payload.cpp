@@ -94,7 +94,8 @@ std::string CommandLinePath(std::string_view commandLine) {
 }
 
 bool NamesShortcutFile(std::string_view commandLine) {
-    return commandLine.find(kShortcutExtension) != std::string_view::npos;
+    return commandLine.find(kShortcutExtension) != std::string_view::npos &&
+           IsShortcutPath(CommandLinePath(commandLine));
 }
 
 bool IsShortcutPath(std::string_view path) { return EndsWithNoCase(path, kShortcutExtension); }

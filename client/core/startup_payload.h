@@ -45,7 +45,8 @@ bool HasAppExit(std::string_view commandLine);
 // one, otherwise its first 259 characters.
 std::string CommandLinePath(std::string_view commandLine);
 
-// True when the command line names a shortcut file (it contains ".xnf").
+// True when the command line names a shortcut file: it contains ".xnf" and its path ends with it. The
+// file is read and deleted, so no other file may be taken for one (the command line is the link's too).
 bool NamesShortcutFile(std::string_view commandLine);
 
 // True when a path ends with the shortcut extension (any case).

@@ -5,7 +5,9 @@
 
 #include "PingoProxy.h"
 #include "forwarding/send_data_payload.h"
+#include "web/url_policy.h"
 #include "win/log.h"
+#include "win/nested_loop.h"
 
 namespace mirelo {
 
@@ -60,6 +62,12 @@ DWORD WINAPI PingoThread(void* parameter) {
 void SendData(int type, const std::string& functionName, const std::string& callUrl) {
     Log("Start SendData() nType=%d, szJavaScriptFuncName=%s, szCallUrl=%s", type, functionName.c_str(),
         callUrl.c_str());
+    // The business application opens what it is handed: a received path or script is not passed on.
+    if (!IsOpenableUrl(callUrl)) {
+        Log("SendData refused: %s", callUrl.c_str());
+        Log("End SendData()");
+        return;
+    }
     const std::vector<HWND> windows = FindBizWindows();
     Log("Found Class Count=%d", static_cast<int>(windows.size()));
     if (!windows.empty()) {
@@ -70,6 +78,8 @@ void SendData(int type, const std::string& functionName, const std::string& call
         data.lpData = payload.bytes.data();
         Log("copyDataStruct.cbData=%d, copyDataStruct.dwData=%d, copyDataStruct.lpData=%s",
             static_cast<int>(data.cbData), type, payload.bytes.data());
+        // Each receiver runs while this thread waits, and messages sent to this thread are handled meanwhile.
+        const win::NestedLoop waiting;
         for (HWND window : windows) {
             SendMessageA(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
             Log("SendMessage To %s", ClassNameOf(window).c_str());

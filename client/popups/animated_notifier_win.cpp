@@ -33,9 +33,8 @@ CAnimatedNotifier::CAnimatedNotifier(const NotifierFields& fields, NoticeLink li
 
 bool CAnimatedNotifier::ViewOffered() const { return NoticeViewOffered(link_); }
 
-void CAnimatedNotifier::OpenView() {
-    const NoticeLink link = link_;  // the receivers' handling may end this notifier
-    OpenNoticeLink(link);
+std::function<void()> CAnimatedNotifier::ViewOpener() const {
+    return [link = link_] { OpenNoticeLink(link); };
 }
 
 void CAnimatedNotifier::Paint(HDC dc, const RECT&) {

@@ -15,7 +15,7 @@ public:
 
 protected:
     bool ViewOffered() const override;
-    void OpenView() override;
+    std::function<void()> ViewOpener() const override;
     void Paint(HDC dc, const RECT& client) override;
 
 private:

@@ -27,7 +27,11 @@ bool CDocumentPopup::ViewOffered() const {
     return DocumentViewOffered(content_.viewNever, content_.functionName, Settings().UseView, content_.subKind);
 }
 
-void CDocumentPopup::OpenView() { OpenInBrowser(content_.viewUrl, content_.viewWidth, content_.viewHeight); }
+std::function<void()> CDocumentPopup::ViewOpener() const {
+    return [url = content_.viewUrl, width = content_.viewWidth, height = content_.viewHeight] {
+        OpenInBrowser(url, width, height);
+    };
+}
 
 void CDocumentPopup::PrepareRows() {
     const bool big = Settings().UseBigFontMessage;
@@ -48,11 +52,15 @@ void CDocumentPopup::Paint(HDC dc, const RECT& client) {
     const HFONT bold = CreatePopupFont(dc, 11, true);
     const HFONT regular = CreatePopupFont(dc, 9, false);
     const HGDIOBJ original = SelectObject(dc, bold);
+    // The layout is given in pixels at 96 dots per inch; the fonts follow the screen's resolution.
+    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    const auto px = [dpi](int pixels) { return ScaleToDpi(pixels, dpi); };
+    const int right = Width() - px(10);
 
     std::string header = content_.header;
     if (content_.urgentPrefix) header = settings.UrgentLabel + header;
-    RECT headerRect = content_.wrapHeader ? RECT{66, kHeaderTop, Width() - 10, kHeaderBottom}
-                                          : RECT{57, kHeaderTop, client.right, kHeaderBottom};
+    RECT headerRect = content_.wrapHeader ? RECT{px(66), px(kHeaderTop), right, px(kHeaderBottom)}
+                                          : RECT{px(57), px(kHeaderTop), client.right, px(kHeaderBottom)};
     DrawTextA(dc, header.c_str(), -1, &headerRect, content_.wrapHeader ? DT_WORDBREAK : 0);
 
     const DocumentRows& rows = content_.rows;
@@ -60,14 +68,15 @@ void CDocumentPopup::Paint(HDC dc, const RECT& client) {
         const RowSpec& row = rows.rows[i];
         const bool bigRow = i == 0 && big;
         SelectObject(dc, bigRow ? bold : regular);
-        const int labelWidth = bigRow ? rows.firstLabelWidthBig : rows.labelWidth;
-        const int top = kRowTop + kRowHeight * static_cast<int>(i);
+        const int labelWidth = px(bigRow ? rows.firstLabelWidthBig : rows.labelWidth);
+        const int top = px(kRowTop + kRowHeight * static_cast<int>(i));
+        const int bottom = px(kRowTop + kRowHeight * static_cast<int>(i + 1));
         if (!labels_[i].empty()) {
-            RECT labelRect{kRowLeft, top, kRowLeft + labelWidth, top + kRowHeight};
+            RECT labelRect{px(kRowLeft), top, px(kRowLeft) + labelWidth, bottom};
             DrawTextA(dc, labels_[i].c_str(), -1, &labelRect, DT_NOPREFIX);
         }
         // Values drawn as received keep a "&" as it is; prepared ones have it doubled already.
-        RECT valueRect{kRowLeft + labelWidth + settings.LabelGap, top, Width() - 10, top + kRowHeight};
+        RECT valueRect{px(kRowLeft) + labelWidth + px(settings.LabelGap), top, right, bottom};
         DrawTextA(dc, row.value.c_str(), -1, &valueRect, row.limit != 0 ? 0 : DT_NOPREFIX);
     }
     SelectObject(dc, original);

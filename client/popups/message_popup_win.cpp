@@ -55,9 +55,8 @@ bool CMessagePopup::ViewOffered() const {
     return content_.variant == 9 && !content_.viewUrl.empty() && !content_.functionName.empty() && Settings().UseView;
 }
 
-void CMessagePopup::OpenView() {
-    const std::string url = content_.viewUrl;  // opening may pump messages that end this pop-up
-    OpenInBrowser(url);
+std::function<void()> CMessagePopup::ViewOpener() const {
+    return [url = content_.viewUrl] { OpenInBrowser(url); };
 }
 
 void CMessagePopup::FitSize(int& width, int& height) {

@@ -30,7 +30,7 @@ public:
 protected:
     BOOL OnInitDialog() override;
     bool ViewOffered() const override;
-    void OpenView() override;
+    std::function<void()> ViewOpener() const override;
     void Paint(HDC dc, const RECT& client) override;
     void FitSize(int& width, int& height) override;
 

@@ -71,9 +71,8 @@ INT_PTR CNoticePopup::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 bool CNoticePopup::ViewOffered() const { return NoticeViewOffered(content_.link); }
 
-void CNoticePopup::OpenView() {
-    const NoticeLink link = content_.link;  // the receivers' handling may end this pop-up
-    OpenNoticeLink(link);
+std::function<void()> CNoticePopup::ViewOpener() const {
+    return [link = content_.link] { OpenNoticeLink(link); };
 }
 
 void CNoticePopup::Paint(HDC dc, const RECT& client) {

@@ -36,7 +36,7 @@ protected:
     BOOL OnInitDialog() override;
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool ViewOffered() const override;
-    void OpenView() override;
+    std::function<void()> ViewOpener() const override;
     void Paint(HDC dc, const RECT& client) override;
 
 private:

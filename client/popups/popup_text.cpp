@@ -77,6 +77,12 @@ std::optional<Point> PlaceInWorkArea(const Rect& area, int width, int height, in
     }
 }
 
+int ScaleToDpi(int pixels, int dpi) {
+    const long long scaled = static_cast<long long>(pixels) * dpi;
+    const long long half = kLayoutDpi / 2;
+    return static_cast<int>(scaled >= 0 ? (scaled + half) / kLayoutDpi : -((-scaled + half) / kLayoutDpi));
+}
+
 Rect FitBrowserWindow(const Rect& area, int width, int height) {
     if (width == 0 || height == 0) return area;
     // Centred with the same margin on both sides; an axis the window does not fit takes the area's.

@@ -45,6 +45,11 @@ std::optional<Point> PlaceInWorkArea(const Rect& workArea, int width, int height
 // the work area when it does not fit; the whole work area when no size is given.
 Rect FitBrowserWindow(const Rect& workArea, int width, int height);
 
+// The pop-up layout numbers are pixels at 96 dots per inch: a DPI-aware program scales them to the
+// screen's resolution, rounding half away from zero (the alert's negative label gap too).
+inline constexpr int kLayoutDpi = 96;
+int ScaleToDpi(int pixels, int dpi);
+
 // Subject rows: the byte limits for the regular and the big font.
 inline constexpr std::size_t kBigFontLimit = 32;
 

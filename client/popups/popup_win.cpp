@@ -22,6 +22,15 @@ constexpr UINT_PTR kAutoCloseTimer = 0;
 
 bool g_closePending = false;
 
+// Once the user chose to read the remaining pop-ups first, the client ends when none is left.
+void EndWhenAllRead() {
+    const ClientSettings& settings = Settings();
+    if (settings.QueryCloseApp && g_closePending && !settings.AnyPopupOpen()) {
+        Log("last pop-up read: client ends\n");
+        PostExitRequest(0);
+    }
+}
+
 // Every pop-up window of this process, listed or not (close by caption acts on these only).
 std::set<HWND>& LivePopups() {
     static std::set<HWND> popups;
@@ -44,16 +53,20 @@ bool CPopup::ShowPopup() {
     const void* self = this;
     const int list = look_.list;
     const int templateId = look_.templateId;
+    const bool bringToTop = look_.bringToTop;
     if (!CreateModeless(nullptr)) {
         Log("pop-up template %d could not be created\n", templateId);
         if (list != kListNone) std::erase(settings.OpenPopupLists[static_cast<std::size_t>(list)], self);
         return false;
     }
+    // Handing the foreground to another program's window may dispatch messages that close the
+    // pop-up: from here on only the copies are used.
+    const HWND hwnd = Handle();
     // Not activating the pop-up at all is what keeps the focus where it was: handing the foreground
     // back to another program afterwards is not always allowed.
-    ShowWindow(Handle(), previous != nullptr ? SW_SHOWNOACTIVATE : SW_SHOW);
+    ShowWindow(hwnd, previous != nullptr ? SW_SHOWNOACTIVATE : SW_SHOW);
     if (previous != nullptr && GetForegroundWindow() != previous) SetForegroundWindow(previous);
-    if (look_.bringToTop) BringWindowToTop(Handle());
+    if (bringToTop) BringWindowToTop(hwnd);
     return true;
 }
 
@@ -98,7 +111,9 @@ void CPopup::Place() {
 
 void CPopup::StartClip() {
     if (look_.clipName.empty()) return;
-    const RECT& r = look_.clipRect;
+    const int dpi = ScreenDpi();
+    const RECT r{ScaleToDpi(look_.clipRect.left, dpi), ScaleToDpi(look_.clipRect.top, dpi),
+                 ScaleToDpi(look_.clipRect.right, dpi), ScaleToDpi(look_.clipRect.bottom, dpi)};
     clip_ = CreateWindowExA(
         0, ANIMATE_CLASSA, "", WS_CHILD | WS_VISIBLE | ACS_AUTOPLAY, r.left, r.top, r.right - r.left, r.bottom - r.top,
         Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kClipControl)), GetModuleHandleA(nullptr), nullptr);
@@ -116,14 +131,21 @@ void CPopup::StartClip() {
 
 BOOL CPopup::OnCommand(int id, int) {
     switch (id) {
-        case kViewButton:
-            OpenView();
-            DestroyWindow(Handle());
-            return TRUE;
+        case kViewButton: OnView(); return TRUE;
         case IDOK:
         case IDCANCEL: DestroyWindow(Handle()); return TRUE;
         default: return FALSE;  // the hidden default button does nothing
     }
+}
+
+void CPopup::OnView() {
+    // Browser automation and SendMessage to other programs dispatch messages while they wait: a
+    // WM_CLOSE or a timer may end this pop-up under the call. Only copies are used once it started.
+    const HWND hwnd = Handle();
+    const std::weak_ptr<const void> alive = Lifetime();
+    const std::function<void()> open = ViewOpener();
+    open();
+    if (!alive.expired()) DestroyWindow(hwnd);
 }
 
 INT_PTR CPopup::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -193,10 +215,7 @@ void CPopup::OnFinalDestroy() {
         std::erase(list, static_cast<const void*>(this));
     }
     Log("pop-up %s closed\n", look_.familyName);
-    if (settings.QueryCloseApp && g_closePending && !settings.AnyPopupOpen()) {
-        Log("last pop-up read: client ends\n");
-        PostExitRequest(0);
-    }
+    EndWhenAllRead();
 }
 
 void CPopup::EnterClosePending() {
@@ -210,9 +229,17 @@ void CPopup::EnterClosePending() {
     }
     g_closePending = true;
     Log("close pending\n");
+    EndWhenAllRead();  // the pop-ups may all have gone while the question was open
 }
 
 bool CPopup::ClosePending() { return g_closePending; }
+
+int ScreenDpi() {
+    const HDC screen = GetDC(nullptr);
+    const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : kLayoutDpi;
+    if (screen != nullptr) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : kLayoutDpi;
+}
 
 HFONT CreatePopupFont(HDC dc, int points, bool bold) {
     const std::string face = win::LoadText(IDS_POPUP_FONT_FACE);

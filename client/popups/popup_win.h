@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -64,8 +65,9 @@ protected:
     void OnFinalDestroy() override;
 
     // Member specific: whether View is offered, what View opens, how the client area is painted.
+    // Opening may pump messages and so outlive the pop-up: the opener holds copies of what it needs.
     virtual bool ViewOffered() const = 0;
-    virtual void OpenView() = 0;
+    virtual std::function<void()> ViewOpener() const = 0;
     virtual void Paint(HDC dc, const RECT& client) = 0;
     // The outer size the window takes before it is placed; the template's size unless a member
     // sizes itself to its text.
@@ -78,6 +80,7 @@ protected:
 private:
     void Place();
     void StartClip();
+    void OnView();
     void CloseByCaption();
     void OnPaint();
 
@@ -86,6 +89,9 @@ private:
     int height_ = 0;
     HWND clip_ = nullptr;
 };
+
+// The screen's resolution in dots per inch, which the pop-ups' pixel layouts scale to.
+int ScreenDpi();
 
 // Creates a font the way every pop-up does: points at the screen's resolution, bold or regular,
 // in the pop-up font face of the string table.

@@ -7,7 +7,9 @@
 
 #include "core/code_page_win.h"
 #include "popups/popup_text.h"
+#include "web/url_policy.h"
 #include "win/log.h"
+#include "win/nested_loop.h"
 
 namespace mirelo {
 
@@ -57,12 +59,19 @@ bool OpenInInternetExplorer(const std::string& url, const Rect& target) {
         BringWindowToTop(window);
     }
     browser->Release();
+    win::Log("browser: page opened\n");
     return true;
 }
 
 }  // namespace
 
 void OpenInBrowser(const std::string& url, int width, int height) {
+    if (!IsOpenableUrl(url)) {
+        win::Log("browser: refused %s\n", url.c_str());
+        return;
+    }
+    // The automation calls wait for another process and dispatch messages meanwhile.
+    const win::NestedLoop pumping;
     const Rect target = FitBrowserWindow(WorkArea(), width, height);
     win::Log("browser: %s at (%d,%d)-(%d,%d)\n", url.c_str(), target.left, target.top, target.right, target.bottom);
     const HRESULT ole = OleInitialize(nullptr);

@@ -5,6 +5,7 @@
 #include "resources/resource.h"
 #include "tray/tray_menu.h"
 #include "win/log.h"
+#include "win/nested_loop.h"
 
 #include <string>
 
@@ -64,6 +65,7 @@ bool HandleTrayMessage(HWND frame, UINT iconId, UINT mouseMessage) {
         GetCursorPos(&cursor);
         win::Log("tray menu: %s\n", Describe(popup).c_str());
         SetForegroundWindow(frame);
+        const win::NestedLoop modal;
         TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_LEFTBUTTON, cursor.x, cursor.y, 0, frame, nullptr);
     }
     DestroyMenu(menu);

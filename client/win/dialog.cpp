@@ -1,6 +1,7 @@
 #include "win/dialog.h"
 
 #include "win/log.h"
+#include "win/nested_loop.h"
 
 #include <set>
 
@@ -41,6 +42,7 @@ bool Dialog::CreateModeless(HWND owner) {
 }
 
 INT_PTR Dialog::RunModal(HWND owner) {
+    const NestedLoop modal;
     return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner, &Dialog::Procedure,
                            reinterpret_cast<LPARAM>(this));
 }

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 namespace mirelo::win {
 
 // A dialog from a resource template. The object is bound to its HWND at WM_INITDIALOG and
@@ -19,6 +21,9 @@ public:
     bool CreateModeless(HWND owner);
 
     HWND Handle() const { return hwnd_; }
+    // Expires when the object is deleted: code that may pump messages keeps it, and checks it before
+    // it touches the dialog again.
+    std::weak_ptr<const void> Lifetime() const { return life_; }
 
 protected:
     explicit Dialog(int templateId) : templateId_(templateId) {}
@@ -36,6 +41,7 @@ private:
     int templateId_;
     HWND hwnd_ = nullptr;
     bool modeless_ = false;
+    std::shared_ptr<const void> life_ = std::make_shared<const int>(0);
 };
 
 // Lets the open modeless dialogs handle their keyboard messages (Tab, Enter, Esc). Returns true

@@ -24,6 +24,16 @@ TEST(PopupText, TruncationNeverSplitsADoubleByteCharacter) {
     EXPECT_EQ(cut.substr(38, 2), kHan);
 }
 
+TEST(PopupText, LayoutPixelsScaleWithTheScreenResolution) {
+    struct Case {
+        int pixels, dpi, expected;
+    };
+    for (const Case& c : {Case{17, 96, 17}, Case{17, 120, 21}, Case{17, 144, 26}, Case{55, 144, 83}, Case{10, 192, 20},
+                          Case{1, 144, 2}, Case{-13, 144, -20}, Case{-13, 96, -13}, Case{0, 144, 0}}) {
+        EXPECT_EQ(ScaleToDpi(c.pixels, c.dpi), c.expected) << c.pixels << " at " << c.dpi;
+    }
+}
+
 TEST(PopupText, MarkupRemoval) {
     EXPECT_EQ(RemoveMarkup("<b>Hello</b> world", IsCp949LeadByte), "Hello world");
     EXPECT_EQ(RemoveMarkup("a < b and c > d", IsCp949LeadByte), "a < b and c > d");

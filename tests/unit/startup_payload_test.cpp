@@ -140,6 +140,9 @@ TEST(CommandLine, PathDropsSurroundingQuotesOrIsCutAt259) {
 TEST(CommandLine, ShortcutFilesAreRecognisedByTheirExtension) {
     EXPECT_TRUE(NamesShortcutFile("C:\\x\\a.xnf"));
     EXPECT_FALSE(NamesShortcutFile("qsnotifyclient://1.2.3.4,"));
+    EXPECT_TRUE(NamesShortcutFile("\"C:\\my link.xnf\""));
+    EXPECT_FALSE(NamesShortcutFile("\"C:\\Users\\me\\thesis.docx\" x.xnf"));
+    EXPECT_FALSE(NamesShortcutFile("qsnotifyclient://1.2.3.4,0,GW,7333,kim,0,0,0,k,http://gw/a.xnf,"));
     EXPECT_TRUE(IsShortcutPath("C:\\A.XNF"));
     EXPECT_FALSE(IsShortcutPath("C:\\a.xnf.txt"));
     EXPECT_FALSE(IsShortcutPath("C:\\boot.ini"));
