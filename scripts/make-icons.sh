@@ -3,6 +3,7 @@
 #   mirelo.ico      program and About-box icon (ids 129, 135)
 #   tray.ico        tray icon (id 197)
 #   tray_blink.ico  highlight frame of the tray blink (id 198): the same bubble in amber
+#   list_rows.bmp   row bitmap of the received list (id 210): 26 x 21 pixels, 16 colours, white
 # Each file holds 16, 32 and 48 pixel images, 32 bits with alpha. Usage: make-icons.sh [OUTPUT_DIR]
 #
 # Every size is drawn at 8 times its size on a 16-unit grid and box-averaged down, so that the
@@ -94,4 +95,21 @@ draw_icon mirelo "#5A96E6" "#2659B0" "#17407F"
 draw_icon tray "#5A96E6" "#2659B0" "#17407F"
 draw_icon tray_blink "#FFC23D" "#E8860C" "#9A5200"
 
-ls -l "$out"/mirelo.ico "$out"/tray.ico "$out"/tray_blink.ico >&2
+# The received list cuts this bitmap into images one pixel wide; they are never seen and only give
+# the rows a minimum height, so a plain white 4-bit bitmap with the 16 standard colours does.
+python3 - "$out/list_rows.bmp" <<'PYTHON'
+import struct, sys
+width, height = 26, 21
+palette = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128), (0, 128, 128),
+           (192, 192, 192), (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0), (0, 0, 255), (255, 0, 255),
+           (0, 255, 255), (255, 255, 255)]
+stride = (width * 4 + 31) // 32 * 4
+pixels = bytes([0xFF]) * (stride * height)
+colours = b''.join(bytes([b, g, r, 0]) for r, g, b in palette)
+offset = 14 + 40 + len(colours)
+info = struct.pack('<IiiHHIIiiII', 40, width, height, 1, 4, 0, len(pixels), 2835, 2835, 16, 0)
+with open(sys.argv[1], 'wb') as out:
+    out.write(b'BM' + struct.pack('<IHHI', offset + len(pixels), 0, 0, offset) + info + colours + pixels)
+PYTHON
+
+ls -l "$out"/list_rows.bmp "$out"/mirelo.ico "$out"/tray.ico "$out"/tray_blink.ico >&2

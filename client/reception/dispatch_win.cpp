@@ -14,12 +14,33 @@
 #include "resources/string_ids.h"
 #include "speech/speech_text.h"
 #include "speech/speech_win.h"
+#include "store/received_list_win.h"
 #include "win/log.h"
 #include "win/resources.h"
 
 namespace mirelo {
 
 using win::Log;
+
+namespace {
+
+// Received-list mode: the notification joins the list window instead of popping up.
+void ListNotification(const NotificationRecord& record, const DispatchPlan& plan, const ApprovalHandler& approval) {
+    const int code = LocalAppCode(plan.family, approval.SubKind());
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    const bool isApproval = plan.family == Family::Approval;
+    ReceivedListItem item = BuildReceivedListItem(
+        record, code, now.wHour, now.wMinute,
+        isApproval ? approval.Fields().Text(approval_field::kDocKind) : std::string(),
+        isApproval ? approval.Fields().Text(approval_field::kAction) : std::string(), win::ResourceTexts());
+    Log("received list: kind %d, %s\n", record.kind, item.listText.c_str());
+    if (CNotifyClient* client = NotifyClient()) client->ReceivedList().Add(std::move(item));
+    // Only mail and approvals carry a code for local applications here.
+    if (plan.family == Family::Mail || plan.family == Family::Approval) NotifyLocalApps(code);
+}
+
+}  // namespace
 
 CDispatcher::CDispatcher()
     : bbs_(std::make_unique<BbsHandler>()),
@@ -74,18 +95,7 @@ void CDispatcher::Present(int kind, KindHandler& handler, const char* payload, i
     ParseRecordLine(line, record);
     record.kind = kind;
 
-    if (plan.listed) {
-        const int code = LocalAppCode(plan.family, approval_->SubKind());
-        SYSTEMTIME now{};
-        GetLocalTime(&now);
-        const bool approval = plan.family == Family::Approval;
-        const ReceivedListItem item = BuildReceivedListItem(
-            record, code, now.wHour, now.wMinute,
-            approval ? approval_->Fields().Text(approval_field::kDocKind) : std::string(),
-            approval ? approval_->Fields().Text(approval_field::kAction) : std::string(), win::ResourceTexts());
-        Log("received list: kind %d, %s\n", kind, item.listText.c_str());
-        if (plan.family == Family::Mail || plan.family == Family::Approval) NotifyLocalApps(code);
-    }
+    if (plan.listed) ListNotification(record, plan, *approval_);
 }
 
 }  // namespace mirelo

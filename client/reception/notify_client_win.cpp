@@ -2,6 +2,7 @@
 
 #include "core/settings_win.h"
 #include "reception/notify_sockets_win.h"
+#include "store/received_list_win.h"
 #include "tray/tray_frame_win.h"
 #include "win/log.h"
 
@@ -99,6 +100,12 @@ void CNotifyClient::Destroy() {
     userId_.clear();
     socket_.reset();
     listenSocket_.reset();
+    receivedList_.reset();
+}
+
+CReceivedListOwner& CNotifyClient::ReceivedList() {
+    if (!receivedList_) receivedList_ = std::make_unique<CReceivedListOwner>();
+    return *receivedList_;
 }
 
 void CNotifyClient::SetUserId(const std::string& userId) {

@@ -12,6 +12,7 @@ namespace mirelo {
 class CTrayFrame;
 class CNotifySocket;
 class CNotifyListenSocket;
+class CReceivedListOwner;
 
 // Owns the tray icon and the receiving socket of the selected mode (UDP by default, TCP listener
 // with ListenMode), and relays accepted datagrams to the local messenger.
@@ -36,6 +37,8 @@ public:
     void ShowTrayIcon(HICON icon);
     void RemoveTrayIcon();
     UINT IconId() const { return icon_.uID; }
+    // The received-list window and its items, shared by every receiving socket.
+    CReceivedListOwner& ReceivedList();
 
 private:
     NOTIFYICONDATAA icon_{};
@@ -44,6 +47,7 @@ private:
     std::string userId_;
     std::unique_ptr<CNotifySocket> socket_;
     std::unique_ptr<CNotifyListenSocket> listenSocket_;
+    std::unique_ptr<CReceivedListOwner> receivedList_;
     sockaddr_in messenger_{};
     bool messengerKnown_ = false;
 };

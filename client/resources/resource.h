@@ -13,6 +13,11 @@
 #endif
 #define IDD_ABOUT 100
 #define IDC_ABOUT_VERSION 1024
+#define IDD_RECEIVED_LIST 209
+#define IDC_RECEIVED_LIST 1023
+
+/* Bitmaps */
+#define IDB_LIST_ROWS 210
 
 /* Menus */
 #define IDR_TRAY_MENU 129

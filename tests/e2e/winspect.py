@@ -148,6 +148,23 @@ class WinInspect:
             args += ['--wparam', wparam]
         return self.run(*args, wait_ms=timeout_ms + 5000)
 
+    def listview(self, control: int, title: str = None, cls: str = None, hwnd: int = None, max_rows: int = None,
+                 timeout_ms: int = 0) -> Optional[dict]:
+        """A list view's header items ('columns') and rows ('rows', each with 'texts', 'selected', 'focused')."""
+        args = ['listview', *_window_args(hwnd, title, cls, False, timeout_ms), '--control', control]
+        if max_rows is not None:
+            args += ['--max-rows', max_rows]
+        return self.run(*args, wait_ms=timeout_ms)
+
+    def listview_click(self, control: int, column: int = None, row: int = None, double: bool = False,
+                       title: str = None, cls: str = None, hwnd: int = None) -> Optional[dict]:
+        """Posts a click on header item `column`, or a click (double click) on row `row`, of a list view."""
+        args = ['listview-click', *_window_args(hwnd, title, cls), '--control', control]
+        args += ['--column', column] if column is not None else ['--row', row]
+        if double:
+            args.append('--double')
+        return self.run(*args)
+
     def input(self) -> dict:
         """Makes "user input" (a one-pixel mouse move and back) that GetLastInputInfo sees."""
         return self.run('input')

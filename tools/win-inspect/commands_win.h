@@ -45,5 +45,7 @@ int RunClick(const Args& args, JsonWriter& json);
 int RunSend(const Args& args, JsonWriter& json);
 int RunClose(const Args& args, JsonWriter& json);
 int RunCopyData(const Args& args, JsonWriter& json);
+int RunListView(const Args& args, JsonWriter& json);
+int RunListViewClick(const Args& args, JsonWriter& json);
 
 }  // namespace winspect

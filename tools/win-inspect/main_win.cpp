@@ -31,6 +31,13 @@ constexpr wchar_t kHelp[] =
       Posts WM_CLOSE; with --wait-ms waits that long for the window to go.
   copydata TARGET --code N [--text S [--codepage CP] | --hex BYTES] [--wparam W] [--reply-timeout-ms N]
       Sends WM_COPYDATA with dwData N and the text in the ANSI code page (or CP) plus a NUL, or raw bytes.
+  listview TARGET --control ID [--max-rows N]
+      The header items (text, width, owner-drawn, rect) and the first N rows (default 100) of a list
+      view: every column's text, selected, focused and the row's rect, read through memory in the
+      list's process.
+  listview-click TARGET --control ID (--column N | --row N [--double])
+      Posts a left click (or a double click: down, up, double-click, up) to the middle of header
+      item N or of row N of a list view.
   input
       SendInput of a one-pixel mouse move and back, so GetLastInputInfo sees user input.
 
@@ -77,6 +84,10 @@ const std::vector<Command>& Commands() {
                      {L"--wparam", Text},
                      {L"--reply-timeout-ms", Number}}),
          RunCopyData},
+        {L"listview", WithTarget({{L"--control", Number}, {L"--max-rows", Number}}), RunListView},
+        {L"listview-click",
+         WithTarget({{L"--control", Number}, {L"--column", Number}, {L"--row", Number}, {L"--double", Flag}}),
+         RunListViewClick},
         {L"input", {}, RunInput},
     };
     return commands;
