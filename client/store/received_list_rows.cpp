@@ -1,6 +1,7 @@
 #include "store/received_list_rows.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <string_view>
 #include <utility>
 
@@ -19,9 +20,18 @@ const std::array<ListColumn, kListColumnCount> kListColumns = {{
     {IDS_LISTCOL_SENDER, 128},
 }};
 
+const std::array<int, 11> kListKindTextIds = {
+    IDS_LISTKIND_BBS,      IDS_LISTKIND_MAIL,       IDS_NOTIFY_CAPTION,    IDS_LISTKIND_REVIEW,
+    IDS_LISTKIND_REJECTED, IDS_LISTKIND_OFFICIAL,   IDS_LISTKIND_RETURNED, IDS_LISTKIND_ADMINISTRATIVE,
+    IDS_LISTKIND_ROUTED,   IDS_LISTKIND_DISPATCHED, IDS_LISTKIND_APPROVAL,
+};
+
 namespace {
 
 constexpr int kReviewCode = 500;
+constexpr int kKindColumn = 1;
+constexpr int kTimeColumn = 2;
+constexpr int kTitleColumn = 3;
 
 bool IsApprovalKind(int kind) { return kind >= kKindApprovalFirst && kind <= kKindApprovalLast; }
 
@@ -141,6 +151,24 @@ RowSync PlanRowSync(std::size_t rows, bool inArrivalOrder, std::uint64_t shownAd
     sync.insertOnTop = static_cast<std::size_t>(fresh);
     sync.keepRows = items;
     return sync;
+}
+
+int ListRowHeight(int fontHeight, int textHeight) {
+    const int height = std::abs(fontHeight);
+    return std::max(height + height / 10, textHeight + 2);
+}
+
+std::array<int, kListColumnCount> FitListColumns(const std::array<int, kListColumnCount>& needed) {
+    std::array<int, kListColumnCount> widths{};
+    for (std::size_t i = 0; i < widths.size(); ++i) widths[i] = kListColumns[i].width;
+    for (int column : {kKindColumn, kTimeColumn}) {
+        auto& width = widths[static_cast<std::size_t>(column)];
+        const int growth = std::max(needed[static_cast<std::size_t>(column)] - width, 0);
+        width += growth;
+        auto& title = widths[static_cast<std::size_t>(kTitleColumn)];
+        title = std::max(title - growth, kMinTitleWidth);
+    }
+    return widths;
 }
 
 int CellMargin(int spaceWidth) { return std::max(2 * spaceWidth - 10, kMinCellMargin); }

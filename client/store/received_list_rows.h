@@ -46,6 +46,8 @@ struct ListRow {
 
 // The string id of a row's kind text (first match of the table), kNoKindText when it has none.
 inline constexpr int kNoKindText = 0;
+// Every text the kind column can show.
+extern const std::array<int, 11> kListKindTextIds;
 int ListKindTextId(int kind, int code, char docKindChar, char actionChar);
 
 // The kind text itself; the public-review text goes through the macros.
@@ -80,9 +82,19 @@ struct RowSync {
 RowSync PlanRowSync(std::size_t rows, bool inArrivalOrder, std::uint64_t shownAdded, std::uint64_t added,
                     std::size_t items);
 
+// The height of a row: the font's height and a tenth of it, but at least the height the font's
+// glyphs actually take (with the line under the row), so that no row cuts its text.
+int ListRowHeight(int fontHeight, int textHeight);
+
+// Column widths for the font actually selected: the kind and time columns grow to their widest
+// text (needed, margins included) and the title column gives up what they took, down to
+// kMinTitleWidth. Where everything fits, the widths stay as described.
+inline constexpr int kMinTitleWidth = 120;
+std::array<int, kListColumnCount> FitListColumns(const std::array<int, kListColumnCount>& needed);
+
 // The margin inside header items and cells: twice the width of a space less 10 pixels, but at least
 // kMinCellMargin, which still leaves room to draw the sort arrow.
-inline constexpr int kMinCellMargin = 4;
+inline constexpr int kMinCellMargin = 6;
 int CellMargin(int spaceWidth);
 
 }  // namespace mirelo

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <array>
 #include <deque>
 #include <string>
 #include <utility>
@@ -9,6 +11,7 @@
 #include "core/settings_win.h"
 #include "forwarding/forwarding_win.h"
 #include "resources/resource.h"
+#include "resources/string_ids.h"
 #include "store/macros_win.h"
 #include "store/sort_list_ctrl_win.h"
 #include "win/dialog.h"
@@ -56,9 +59,21 @@ private:
 
 BOOL CReceivedListDlg::OnInitDialog() {
     list_.Attach(GetDlgItem(Handle(), IDC_RECEIVED_LIST), kListFixedColumns, IDB_LIST_ROWS);
-    for (int column = 0; column < kListColumnCount; ++column) {
-        list_.InsertColumn(column, ListHeaderText(column, win::ResourceTexts()),
-                           kListColumns[static_cast<std::size_t>(column)].width);
+    const TextLoader& texts = win::ResourceTexts();
+    std::array<std::string, kListColumnCount> headers;
+    std::array<int, kListColumnCount> needed{};
+    for (std::size_t column = 0; column < headers.size(); ++column) {
+        headers[column] = ListHeaderText(static_cast<int>(column), texts);
+        needed[column] = list_.CellWidth(headers[column]);
+    }
+    for (int id : kListKindTextIds) {
+        const std::string text = id == IDS_LISTKIND_REVIEW ? ExpandMacros(texts(id)) : texts(id);
+        needed[1] = std::max(needed[1], list_.CellWidth(text));
+    }
+    needed[2] = std::max(needed[2], list_.CellWidth("00:00"));
+    const auto widths = FitListColumns(needed);
+    for (std::size_t column = 0; column < headers.size(); ++column) {
+        list_.InsertColumn(static_cast<int>(column), headers[column], widths[column]);
     }
     return TRUE;
 }

@@ -152,8 +152,27 @@ void CSortListCtrl::OnMeasureItem(MEASUREITEMSTRUCT& measure) const {
     LOGFONTA font{};
     const auto handle = reinterpret_cast<HFONT>(SendMessageA(list_, WM_GETFONT, 0, 0));
     if (handle == nullptr || GetObjectA(handle, sizeof(font), &font) == 0) return;
-    const int height = std::abs(font.lfHeight);
-    measure.itemHeight = static_cast<UINT>(height + height / 10);
+    TEXTMETRICA metrics{};
+    const HDC dc = GetDC(list_);
+    {
+        Selected selected(dc, handle);
+        GetTextMetricsA(dc, &metrics);
+    }
+    ReleaseDC(list_, dc);
+    measure.itemHeight = static_cast<UINT>(ListRowHeight(font.lfHeight, metrics.tmHeight));
+}
+
+int CSortListCtrl::CellWidth(const std::string& text) const {
+    const HDC dc = GetDC(list_);
+    SIZE size{};
+    int margin = 0;
+    {
+        Selected selected(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(list_, WM_GETFONT, 0, 0)));
+        GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
+        margin = Margin(dc);
+    }
+    ReleaseDC(list_, dc);
+    return size.cx + 2 * margin;
 }
 
 void CSortListCtrl::OnDrawItem(const DRAWITEMSTRUCT& draw) const {
@@ -223,6 +242,9 @@ void CSortListCtrl::DrawHeaderItem(const DRAWITEMSTRUCT& draw) const {
     const RECT& item = draw.rcItem;
     const int column = static_cast<int>(draw.itemID);
     FillRect(dc, &item, GetSysColorBrush(COLOR_BTNFACE));
+    // The fill covers the divider the header drew; the item keeps it like its neighbours.
+    RECT divider = item;
+    DrawEdge(dc, &divider, EDGE_ETCHED, BF_RIGHT);
     Selected font(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(header_, WM_GETFONT, 0, 0)));
     const int m = Margin(dc);
 

@@ -27,6 +27,8 @@ public:
     HWND Handle() const { return list_; }
 
     void InsertColumn(int column, const std::string& text, int width);
+    // The width a cell needs to show the text whole in the list's font, margins included.
+    int CellWidth(const std::string& text) const;
     void InsertRow(int index, ListRow row);
     void DeleteRow(int index);
     void DeleteAllRows();

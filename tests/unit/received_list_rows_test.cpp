@@ -255,10 +255,41 @@ TEST(PlanRowSync, NewItemsGoOnTopUntilTheWindowWasSorted) {
     }
 }
 
+TEST(ListKindTextIds, HoldEveryTextOfTheTable) {
+    for (int kind = 0; kind <= kKindAlert; ++kind) {
+        for (int code : {0, 500}) {
+            for (char docKind : {'0', '6', 'I', 'D', 'J', 'K', 'L', 'X'}) {
+                for (char action : {'1', '3', '8'}) {
+                    const int id = ListKindTextId(kind, code, docKind, action);
+                    if (id == kNoKindText) continue;
+                    EXPECT_NE(std::find(kListKindTextIds.begin(), kListKindTextIds.end(), id), kListKindTextIds.end())
+                        << id;
+                }
+            }
+        }
+    }
+}
+
+TEST(ListRowHeight, TheFontHeightAndATenthButNeverCuttingTheGlyphs) {
+    EXPECT_EQ(ListRowHeight(-13, 13), 15);  // the glyphs need more than 13 + 1
+    EXPECT_EQ(ListRowHeight(-20, 16), 22);  // 20 + 2 suffices
+    EXPECT_EQ(ListRowHeight(30, 20), 33);   // a positive height counts the same
+}
+
+TEST(FitListColumns, GrowsKindAndTimeAtTheTitlesCost) {
+    const std::array<int, kListColumnCount> fits = {0, 30, 40, 100, 100};
+    EXPECT_EQ(FitListColumns(fits), (std::array<int, kListColumnCount>{0, 40, 43, 230, 128}));
+    const std::array<int, kListColumnCount> wide = {0, 62, 47, 500, 500};
+    EXPECT_EQ(FitListColumns(wide), (std::array<int, kListColumnCount>{0, 62, 47, 204, 128}));
+    const std::array<int, kListColumnCount> huge = {0, 300, 100, 0, 0};
+    EXPECT_EQ(FitListColumns(huge)[3], kMinTitleWidth);
+}
+
 TEST(CellMargin, TwiceASpaceLessTenButRoomForTheArrow) {
     EXPECT_EQ(CellMargin(3), kMinCellMargin);
     EXPECT_EQ(CellMargin(7), kMinCellMargin);
-    EXPECT_EQ(CellMargin(8), 6);
+    EXPECT_EQ(CellMargin(8), kMinCellMargin);
+    EXPECT_EQ(CellMargin(9), 8);
     EXPECT_EQ(CellMargin(10), 10);
 }
 
