@@ -101,6 +101,21 @@ def test_kind_one_is_not_listed_and_kind_texts_follow_the_table(mirelo, sender, 
     wine.screenshot(mirelo.logs / 'kind-texts.png')
 
 
+def test_messages_and_notices_are_listed(mirelo, sender, inspector, wine, korean):
+    client, port = start(mirelo)
+    sender.run('message', '--kind', '8', '--subject', 'Server maintenance', '--body', 'Tonight', '--port', port)
+    sender.run('message', '--kind', '9', '--title', 'Helpdesk', '--sender', 'Lee Dana (IT)', '--subject',
+               'Ticket closed', '--body', 'Done', '--port', port)
+    sender.run('notice', '--sender', 'Admin', '--text', 'Closed on Friday', '--port', port)
+    shown(client, 3)
+    rows = rows_of(inspector, list_window(inspector, korean))
+    assert [row[1] for row in rows] == ['알림' if korean else 'Notify'] * 3
+    assert [row[3] for row in rows[1:]] == ['Ticket closed', 'Server maintenance']
+    assert all(TIME.match(row[2]) for row in rows), rows
+    assert not client.has_log(r'^pop-up '), client.log()
+    wine.screenshot(mirelo.logs / 'messages-and-notices.png')
+
+
 def test_closing_the_window_starts_a_new_list(mirelo, sender, inspector, korean):
     client, port = start(mirelo)
     mail(sender, port, 'First')
