@@ -6,7 +6,9 @@
 #   scripts/demo.sh --stop     end a running demo client through "APPEXIT"
 #
 # Environment: MIRELO_DEMO_LOCALE (default ko_KR.UTF-8; en_US.UTF-8 for the English resources),
-#              MIRELO_DEMO_PORT (notification port given in the link, default 7333).
+#              MIRELO_DEMO_PORT (notification port given in the link; by default 7333, or the next
+#              free one when another program holds it).
+# The whole log is kept in build/demo/demo.log, the build's output in build/demo/build.log.
 #
 # Notifications are spoken: a local vocelink-server (espeak-ng) answers the client, which finds it
 # through the suite's settings file named by the registry. Wine's audio is turned on when the machine
@@ -16,7 +18,6 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 state=$root/build/demo
 locale=${MIRELO_DEMO_LOCALE:-ko_KR.UTF-8}
-port=${MIRELO_DEMO_PORT:-7333}
 export WINEPREFIX=$state/prefix
 export WINEDLLOVERRIDES="mscoree,mshtml=,winedbg.exe=d"
 export WINEARCH=win64
@@ -37,20 +38,49 @@ if [ "${1:-}" = "--stop" ]; then
     exit 0
 fi
 
-"$root/scripts/setup.sh"
+mkdir -p "$state"
+build_log=$state/build.log
+: >"$build_log"
+
+# Runs a command with its output in the build log, telling every 15 seconds that it is still busy
+# (with the build's step count when it has one); on failure shows the end of the log.
+quietly() {
+    local what=$1 started=$SECONDS next=$((SECONDS + 15)) step
+    shift
+    "$@" >>"$build_log" 2>&1 &
+    local pid=$!
+    while kill -0 "$pid" 2>/dev/null; do
+        sleep 1
+        if [ "$SECONDS" -ge "$next" ]; then
+            next=$((next + 15))
+            step=$(grep -o '^\[[0-9]*/[0-9]*\]' "$build_log" | tail -1 || true)
+            echo "demo:   still $what ($((SECONDS - started)) s${step:+, step ${step:1:-1}})"
+        fi
+    done
+    if ! wait "$pid"; then
+        echo "demo: $what failed; the end of $build_log:" >&2
+        tail -n 25 "$build_log" >&2
+        exit 1
+    fi
+}
+
+echo "demo: checking the packages the demo needs (scripts/setup.sh; long only the first time)"
+quietly "installing packages" "$root/scripts/setup.sh"
 source "$root/scripts/wine-env.sh"
 target=$MIRELO_WINE_TARGET
-cmake --preset "$target" >/dev/null
-cmake --build --preset "$target" >/dev/null
-cmake --preset native >/dev/null
-cmake --build --preset native --target mirelo-send vocelink-server >/dev/null
+echo "demo: building Mirelo.exe, mirelo-send and vocelink-server (a few minutes the first time; log in $build_log)"
+quietly "building" cmake --preset "$target"
+quietly "building" cmake --build --preset "$target"
+quietly "building" cmake --preset native
+quietly "building" cmake --build --preset native --target mirelo-send vocelink-server
 send=$root/build/native/tools/mirelo-send/mirelo-send
-mkdir -p "$state"
 log=$state/demo.log
 rm -f "$log" "$state"/speech-*.wav "$state"/speech-*.txt
+port=$(python3 "$root/scripts/demo_port.py" --requested "${MIRELO_DEMO_PORT:-}")
 
 xvfb_pid=""
 speech_pid=""
+web_pid=""
 if [ -z "${DISPLAY:-}" ]; then
     rm -f "$state/xvfb.display"
     Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5>"$state/xvfb.display" 2>/dev/null &
@@ -67,12 +97,14 @@ cleanup() {
     wait "${client_pid:-}" 2>/dev/null || true
     WINEDEBUG=-all wineserver -k 2>/dev/null || true
     [ -n "$speech_pid" ] && kill "$speech_pid" 2>/dev/null
+    [ -n "$web_pid" ] && kill "$web_pid" 2>/dev/null
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
     rm -f "$state/display"
 }
 trap cleanup INT TERM EXIT
 
-"$root/scripts/wine-prefix.sh" "$WINEPREFIX"
+echo "demo: preparing the Wine prefix $WINEPREFIX (about a minute the first time)"
+quietly "preparing Wine" "$root/scripts/wine-prefix.sh" "$WINEPREFIX"
 mkdir -p "$program_dir"
 for f in "$root"/build/$target/{Mirelo.exe,Mirelo.ini,PingoProxy.dll,vocelink.dll,*.wav,*.AVI}; do
     [ -f "$f" ] && cp "$f" "$program_dir/"
@@ -104,17 +136,44 @@ WINEDEBUG=-all wine reg add 'HKLM\SOFTWARE\Corvane\Quillon Groupware 6.5' /v Tes
 echo "demo: notifications are spoken by vocelink-server (espeak-ng) on 127.0.0.1:$speech_port," \
     "named by C:\\Quillon\\bin\\tesseldef.ini"
 
+# A local stand-in for the groupware web server: the refresh request and the pages View opens.
+rm -f "$state/web.port"
+python3 "$root/scripts/demo_web.py" --port-file "$state/web.port" &
+web_pid=$!
+for _ in $(seq 50); do [ -s "$state/web.port" ] && break; sleep 0.1; done
+web="http://127.0.0.1:$(cat "$state/web.port")"
+
 # IPAddress, SendPort, BrowserTitle, ListenPort, UserID, AutoKill, Reflesh, NotifyLogOutType, UserKey,
 # ServerUrl, speech, TCP mode, -, UseView, -, -, text conversion, RefreshUrl: each ends with ",".
-link="qsnotifyclient://127.0.0.1,44444,Quillon Groupware,$port,demo,1,0,0,demo-key,http://127.0.0.1/,1,0,0,1,0,0,1,http://127.0.0.1/refresh,"
-echo "demo: starting Mirelo.exe (locale $locale) with $link"
-echo "demo: stop it with Ctrl-C or 'scripts/demo.sh --stop'; the log is also in $log"
+link="qsnotifyclient://127.0.0.1,44444,Quillon Groupware,$port,demo,1,0,0,demo-key,$web/,1,0,0,1,0,0,1,$web/refresh,"
+echo "demo: starting Mirelo.exe (locale $locale) on UDP port $port; stop it with Ctrl-C or 'scripts/demo.sh --stop'"
+echo "demo: the client's main events follow; its whole log is in $log"
+# Diagnostic lines that only a developer reads stay in the whole log.
+hidden='^\[Mirelo\] (payload field|start: command line|INI file|StoreFile|UserKey|EditFlags|viewer command|CNotifyClient - )'
 WINEDEBUG=-all,+debugstr wine "$program_dir/Mirelo.exe" "$link" 2>&1 >/dev/null |
-    python3 "$root/scripts/wine_log.py" --code-page "$code_page" | tee -a "$log" &
+    python3 "$root/scripts/wine_log.py" --code-page "$code_page" | tee -a "$log" |
+    grep --line-buffered -vE "$hidden" &
 client_pid=$!
 
-# A few notifications as the groupware server sends them, once the client listens.
-sleep 4
+# Notifications go out once the client listens; anything else it says first is the reason it does not.
+ready=""
+for _ in $(seq 600); do
+    if grep -q "listening for notifications on UDP port $port" "$log"; then ready=1; break; fi
+    if grep -qE "Error Number|second instance|start-up failed" "$log"; then break; fi
+    kill -0 "$client_pid" 2>/dev/null || break
+    sleep 0.1
+done
+if [ -z "$ready" ]; then
+    echo "demo: the client is not listening on UDP port $port, so no notifications are sent." >&2
+    if grep -q "second instance" "$log"; then
+        echo "demo: a demo client is already running: end it with 'scripts/demo.sh --stop' first" >&2
+    else
+        echo "demo: see $log" >&2
+    fi
+    exit 1
+fi
+
+# A few notifications as the groupware server sends them.
 now=$(date '+%Y-%m-%d %H:%M')
 if [ "$code_page" = cp949 ]; then
     texts=("김민지 (영업팀)" "분기 실적 자료가 준비되었습니다" "이준" "공지사항" "금요일 사무실 이전 안내"
@@ -132,21 +191,21 @@ else
            "Fire drill at 15:00" "Leave by the stairs" "Meet in the car park")
 fi
 "$send" mail --sender "${texts[0]}" --subject "${texts[1]}" --date "$now" \
-    --function OpenMail --url "http://127.0.0.1/mail/read?id=7" --port "$port" --quiet || true
+    --function OpenMail --url "$web/mail/read?id=7" --port "$port" --quiet || true
 sleep 1
 "$send" bbs --poster "${texts[2]}" --board "${texts[3]}" --title "${texts[4]}" --date "$now" \
-    --function OpenBbs --url "http://127.0.0.1/bbs/view?id=42" --urgent --port "$port" --quiet || true
+    --function OpenBbs --url "$web/bbs/view?id=42" --urgent --port "$port" --quiet || true
 sleep 1
 "$send" schedule --requester "${texts[5]}" --subject "${texts[6]}" --date "$now" --port "$port" --quiet || true
 sleep 1
 "$send" approval --kind 4 --doc-kind 8 --action 1 --drafter "${texts[7]}" --subject "${texts[8]}" \
-    --date "$now" --function OpenSanc --url "http://127.0.0.1/sanc/doc?id=9" --port "$port" --quiet || true
+    --date "$now" --function OpenSanc --url "$web/sanc/doc?id=9" --port "$port" --quiet || true
 sleep 1
 "$send" message --kind 8 --subject "${texts[9]}" --body "${texts[10]}" --icon 2 --date "$now" \
     --port "$port" --quiet || true
 sleep 1
 "$send" message --kind 9 --title "${texts[11]}" --sender "${texts[11]}" --subject "${texts[12]}" \
-    --body "${texts[13]}" --date "$now" --function OpenTicket --url "http://127.0.0.1/ticket?id=5" \
+    --body "${texts[13]}" --date "$now" --function OpenTicket --url "$web/ticket?id=5" \
     --port "$port" --quiet || true
 sleep 1
 "$send" notice --sender "${texts[14]}" --text "${texts[15]}" --date "$now" --port "$port" --quiet || true
