@@ -45,7 +45,8 @@ build_log=$state/build.log
 # Runs a command with its output in the build log, telling every 15 seconds that it is still busy
 # (with the build's step count when it has one); on failure shows the end of the log.
 quietly() {
-    local what=$1 started=$SECONDS next=$((SECONDS + 15)) step
+    local what=$1 started=$SECONDS next=$((SECONDS + 15)) from step
+    from=$(stat -c %s "$build_log")
     shift
     "$@" >>"$build_log" 2>&1 &
     local pid=$!
@@ -58,8 +59,8 @@ quietly() {
         fi
     done
     if ! wait "$pid"; then
-        echo "demo: $what failed; the end of $build_log:" >&2
-        tail -n 25 "$build_log" >&2
+        echo "demo: $what failed (\`$*\`); the end of what it wrote:" >&2
+        tail -c +$((from + 1)) "$build_log" | tail -n 25 >&2
         exit 1
     fi
 }
