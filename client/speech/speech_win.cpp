@@ -40,7 +40,8 @@ std::string SuiteDir() {
     std::vector<char> value(kSuiteDirBytes + 1, '\0');
     DWORD type = REG_NONE;
     DWORD size = kSuiteDirBytes;
-    ReadRegistryValue("HKLM", kSuiteRegistryKey, kSuiteFolderValue, &type, &size, value.data());
+    // The suite is a 32-bit program: its value lives in the 32-bit view, also for a 64-bit build of ours.
+    ReadRegistryValue("HKLM", kSuiteRegistryKey, kSuiteFolderValue, &type, &size, value.data(), KEY_WOW64_32KEY);
     if (type != REG_SZ && type != REG_EXPAND_SZ) return {};
     return value.data();  // the value may lack its NUL; the buffer has one more
 }

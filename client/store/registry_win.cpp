@@ -28,11 +28,11 @@ HKEY RootKey(const std::string& name) {
 }  // namespace
 
 void ReadRegistryValue(const std::string& root, const std::string& subkey, const std::string& valueName, DWORD* type,
-                       DWORD* size, void* buffer) {
+                       DWORD* size, void* buffer, REGSAM view) {
     const HKEY rootKey = RootKey(root);
     if (rootKey == nullptr || size == nullptr || buffer == nullptr) return;
     win::UniqueRegistryKey key;
-    if (RegOpenKeyExA(rootKey, subkey.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExA(rootKey, subkey.c_str(), 0, KEY_READ | view, key.Put()) != ERROR_SUCCESS) return;
     // The value is read into a copy first: a value too large for the buffer leaves the buffer's
     // contents undefined, and callers rely on their default staying in place.
     std::vector<BYTE> scratch(*size);
