@@ -13,6 +13,9 @@ import time
 from wine_session import WineSession, copy_program, kill_group, parse_log, wait_until
 
 MAIN_TITLE = 'QXNotifyTray'
+# For MireloInstall.start(env=...): Wine fills freed heap blocks, so that a use after free reads
+# garbage instead of the old values and fails where it would otherwise go unnoticed.
+HEAP_CHECKS = {'WINEDEBUG': '-all,+debugstr,warn+heap'}
 
 
 def free_port() -> int:
@@ -155,11 +158,12 @@ class MireloInstall:
         return self.session.windows_path(path)
 
     # Processes ----------------------------------------------------------------------------------------
-    def start(self, *args: str, wait_ready: bool = True, timeout: float = 30) -> MireloProcess:
+    def start(self, *args: str, wait_ready: bool = True, timeout: float = 30,
+              env: dict[str, str] | None = None) -> MireloProcess:
         """Starts Mirelo.exe; by default waits until its main frame exists (or the process ended)."""
         index = len(self.processes)
         stderr_path = self.logs / f'run{index}.stderr'
-        process = self.session.popen([str(self.exe), *args], stderr_path, cwd=self.folder)
+        process = self.session.popen([str(self.exe), *args], stderr_path, cwd=self.folder, env=env)
         client = MireloProcess(process, stderr_path, self.session.code_page)
         self.processes.append(client)
         if wait_ready:

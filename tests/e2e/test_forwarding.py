@@ -76,6 +76,16 @@ def test_texts_go_in_the_ansi_code_page(forwarding, desktop, wine, korean):
     assert [(r.byte_count, r.data) for r in received] == [(2 + len(encoded), b'\x01f' + encoded)]
 
 
+def test_a_url_that_is_not_a_web_page_is_not_handed_over(forwarding, desktop):
+    biz = desktop.start('biz', '--windows', '1')
+    for url in (r'C:\x\poc&K=.bat', 'file:///C:/x/poc.bat', 'javascript:alert(1)&K=kim'):
+        _, log = forwarding('senddata', 3, NAME, url)
+        assert log == [start_line(3, NAME, url), f'SendData refused: {url}', 'End SendData()']
+    _, log = forwarding('senddata', 3, NAME, URL)
+    assert 'Found Class Count=1' in log
+    assert [r.data for r in biz.wait_received(1)] == [bytes([16]) + NAME.encode() + URL.encode()]
+
+
 def test_is_biz_app_present(forwarding, desktop):
     assert forwarding('present')[0] == 'IsBizAppPresent=0\n'
     desktop.start('biz', '--windows', '1')

@@ -1,9 +1,11 @@
 """The document pop-ups: bulletin board, mail, schedule and approval, and how they come and go."""
 from __future__ import annotations
 
+import re
+import subprocess
 import time
 
-from mirelo_client import MAIN_TITLE, free_port, payload
+from mirelo_client import HEAP_CHECKS, MAIN_TITLE, free_port, payload
 
 WM_LBUTTONDOWN = 0x0201
 WM_CLOSE = 0x0010
@@ -11,12 +13,14 @@ WM_KEYDOWN = 0x0100
 VK_ESCAPE = 0x1B
 VIEW = 152
 SIZES_KO = {132: (407, 184), 133: (407, 184), 134: (407, 184)}
+# Internet Explorer automation fails without ieframe: View falls back to the shell, as on current Windows.
+NO_INTERNET_EXPLORER = {'WINEDLLOVERRIDES': 'mscoree,mshtml,ieframe=,winedbg.exe=d'}
 
 
-def start(mirelo, ini: dict[str, str] | None = None, **fields):
+def start(mirelo, ini: dict[str, str] | None = None, env: dict[str, str] | None = None, **fields):
     mirelo.write_ini(mirelo.program_ini, {'Version': '1', 'DisplayPos': '4', **(ini or {})})
     port = free_port()
-    client = mirelo.start(payload(ListenPort=str(port), UserID='kim', **fields))
+    client = mirelo.start(payload(ListenPort=str(port), UserID='kim', **fields), env=env)
     assert client.wait_log(r'^main frame created'), client.log()
     return client, port
 
@@ -95,9 +99,30 @@ def test_view_opens_the_page_at_the_families_size_and_closes(mirelo, sender, ins
     top = work['top'] + (work['bottom'] - work['top'] - 660) // 2
     assert line.startswith(f'browser: http://gw/mail?id=7&K=kim at ({left},{top})-'), line
     assert client.wait_log(r'^pop-up mail closed$')
+    close_internet_explorer(inspector)
+
+
+def close_internet_explorer(inspector):
     for leftover in inspector.list():
         if leftover['title'].endswith('Internet Explorer') or 'iexplore' in leftover['class'].lower():
             inspector.close(hwnd=leftover['hwnd'])
+
+
+def test_a_pop_up_closed_while_view_waits_for_the_browser(mirelo, sender, inspector):
+    """Browser automation dispatches messages while it waits: a WM_CLOSE then ends the pop-up under View."""
+    client, port = start(mirelo, env=HEAP_CHECKS)
+    send_mail(sender, port, function='OpenMail', url='http://gw/mail?id=9')
+    shown(client, 'mail')
+    window = popups(inspector)[0]
+    inspector.click(hwnd=window['hwnd'], control=VIEW)
+    assert client.wait_log(r'^browser: http://gw/mail\?id=9&K=kim at ')
+    inspector.send(hwnd=window['hwnd'], msg=WM_CLOSE)  # sent, not posted: handled inside the wait
+    assert client.wait_log(r'^browser: page opened$', timeout=60), client.log()
+    log = client.log()
+    assert log.index('pop-up mail closed') < log.index('browser: page opened'), log
+    time.sleep(1)
+    assert client.running
+    close_internet_explorer(inspector)
 
 
 def test_view_is_hidden_without_function_for_sub_kind_two_and_without_use_view(mirelo, sender):
@@ -171,15 +196,22 @@ def test_switches_urgency_and_received_list_mode(mirelo, sender):
     assert len(shown(client, 'mail')) == 1
 
 
-def test_the_end_message_with_open_pop_ups_asks_first(mirelo, sender, inspector, korean):
+def end_with_mail_open(mirelo, sender, inspector, korean, count=1):
+    """The server's end message while `count` mail pop-ups are open: the client and its question."""
     client, port = start(mirelo)
-    for _ in range(3):
+    for _ in range(count):
         send_mail(sender, port, function='f', url='http://gw/m')
-    shown(client, 'mail', 3)
+    shown(client, 'mail', count)
     sender.run('end', '--port', port)
     assert client.wait_log(r'^unconfirmed-messages dialog shown$')
     dialog = inspector.find(title='확인' if korean else 'Confirm', timeout_ms=5000)
-    assert dialog is not None and dialog['topmost']
+    assert dialog is not None
+    return client, dialog
+
+
+def test_the_end_message_with_open_pop_ups_asks_first(mirelo, sender, inspector, korean):
+    client, dialog = end_with_mail_open(mirelo, sender, inspector, korean, count=3)
+    assert dialog['topmost']
     inspector.click(hwnd=dialog['hwnd'], control=1)  # Yes
     assert client.wait_log(r'^close pending$')
     remaining = popups(inspector)
@@ -192,12 +224,18 @@ def test_the_end_message_with_open_pop_ups_asks_first(mirelo, sender, inspector,
     assert client.wait_exit(15) == 0
 
 
+def test_yes_after_every_pop_up_has_closed_ends_the_client(mirelo, sender, inspector, korean):
+    client, dialog = end_with_mail_open(mirelo, sender, inspector, korean)
+    inspector.click(hwnd=popups(inspector)[0]['hwnd'], control=1)  # the pop-up goes before the answer
+    assert client.wait_log(r'^pop-up mail closed$')
+    inspector.click(hwnd=dialog['hwnd'], control=1)  # Yes
+    assert client.wait_log(r'^close pending$')
+    assert client.wait_exit(15) == 0, client.log()
+    assert client.has_log(r'^main frame destroyed$')
+
+
 def test_no_ends_at_once_and_schedules_alone_do_not_ask(mirelo, sender, inspector, korean):
-    client, port = start(mirelo)
-    send_mail(sender, port)
-    shown(client, 'mail')
-    sender.run('end', '--port', port)
-    dialog = inspector.find(title='확인' if korean else 'Confirm', timeout_ms=5000)
+    client, dialog = end_with_mail_open(mirelo, sender, inspector, korean)
     inspector.click(hwnd=dialog['hwnd'], control=2)  # No
     assert client.wait_exit(15) == 0
 
@@ -314,3 +352,22 @@ def test_screenshots_of_every_family(mirelo, sender, inspector, wine, korean):
             inspector.click(hwnd=window['hwnd'], control=1)
             assert client.wait_log(rf'^pop-up {family} closed$')
         mirelo.stop_all()
+
+
+
+def test_view_opens_no_program_a_forged_mail_names(mirelo, sender, inspector):
+    """A mail whose URL names a batch file: one click on View must not run it."""
+    client, port = start(mirelo, env=NO_INTERNET_EXPLORER)
+    marker = mirelo.folder / 'ran.txt'
+    batch = mirelo.folder / 'poc&K=.bat'
+    batch.write_bytes(f'echo ran > "{mirelo.windows_path(marker)}"\r\n'.encode())
+    url = mirelo.windows_path(batch)
+    send_mail(sender, port, function='OpenMail', url=url)
+    shown(client, 'mail')
+    inspector.click(hwnd=popups(inspector)[0]['hwnd'], control=VIEW)
+    assert client.wait_log(r'^pop-up mail closed$')
+    time.sleep(3)
+    assert not marker.exists(), 'the batch file ran'
+    assert client.has_log(r'^browser: refused ' + re.escape(url) + '$'), client.log()
+    assert not client.has_log(r'^browser: default browser$')
+

@@ -1,7 +1,9 @@
 """Start-up, single instance, APPEXIT, shortcut files and links, shutdown."""
 from __future__ import annotations
 
-from mirelo_client import MAIN_TITLE, payload
+import socket
+
+from mirelo_client import HEAP_CHECKS, MAIN_TITLE, free_port, payload
 
 
 def test_the_client_runs_hidden_as_NotifyWnd_titled_QXNotifyTray(mirelo, inspector):
@@ -54,6 +56,31 @@ def test_appexit_closes_the_running_client(mirelo, inspector):
     assert inspector.find(title=MAIN_TITLE) is None
 
 
+def test_appexit_while_the_port_in_use_box_is_open_ends_the_client(mirelo, inspector):
+    """The box is modal inside the main frame's creation: the exit must wait for the frame, not destroy it."""
+    port = free_port()
+    with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as taken:
+        taken.bind(('0.0.0.0', port))
+        client = mirelo.start(payload(ListenPort=str(port)), wait_ready=False, env=HEAP_CHECKS)
+        assert client.wait_log(r'^message box: Error Number : 10048$'), client.log()
+        mirelo.run_once('APPEXIT')
+        assert client.wait_exit(20) == 0, client.log()
+    assert client.has_log(r'^exit requested in a nested loop: deferred$')
+    assert client.has_log(r'^main frame destroyed$') and client.has_log(r'^shutdown$')
+    assert inspector.find(title=MAIN_TITLE) is None
+
+
+def test_appexit_while_the_about_box_is_open_ends_the_client(mirelo, inspector, korean):
+    client = mirelo.start(payload(), env=HEAP_CHECKS)
+    frame = inspector.find(title=MAIN_TITLE, timeout_ms=10000)
+    inspector.send(hwnd=frame['hwnd'], msg=0x0111, wparam=57664, post=True)  # WM_COMMAND About
+    assert client.wait_log(r'^about box shown, version ')
+    mirelo.run_once('APPEXIT')
+    assert client.wait_exit(20) == 0, client.log()
+    assert client.has_log(r'^exit requested in a nested loop: deferred$')
+    assert client.has_log(r'^shutdown$')
+
+
 def test_appexit_without_a_running_client_just_ends(mirelo):
     only = mirelo.run_once('APPEXIT')
     assert only.has_log(r'^APPEXIT: closing running clients$')
@@ -88,6 +115,16 @@ def test_an_unreadable_shortcut_file_shows_error_and_starts_anyway(mirelo, inspe
     assert client.wait_log(r'^main frame created', timeout=15)
     assert client.wait_log(r'^StoreFile: ').endswith('\\alerts.xml')
     assert client.running
+
+
+def test_only_a_shortcut_file_is_read_and_deleted(mirelo):
+    keep = mirelo.folder / 'precious.txt'
+    keep.write_text(payload(UserKey='stolen')[len('qsnotifyclient://'):])
+    client = mirelo.start(f'"{mirelo.windows_path(keep)}" x.xnf')
+    assert client.wait_log(r'^StoreFile: ')
+    assert keep.exists()
+    assert not client.has_log(r'^payload field 9: stolen$')
+    assert not client.has_log(r'^message box: ')
 
 
 def test_a_second_instance_deletes_only_an_existing_shortcut_file(mirelo):

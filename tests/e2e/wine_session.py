@@ -109,10 +109,12 @@ class WineSession:
         return subprocess.run(['timeout', '--kill-after=5', str(int(timeout)), 'wine', *args],
                               env=self.env(debug=debug), capture_output=True, timeout=timeout + 15)
 
-    def popen(self, args: list[str], stderr_path: pathlib.Path, cwd: pathlib.Path | None = None) -> subprocess.Popen:
+    def popen(self, args: list[str], stderr_path: pathlib.Path, cwd: pathlib.Path | None = None,
+              env: dict[str, str] | None = None) -> subprocess.Popen:
+        """Starts a program in the background; env adds to (or overrides) the session's environment."""
         err = open(stderr_path, 'wb')
-        return subprocess.Popen(['wine', *args], env=self.env(debug=True), cwd=cwd, stdout=subprocess.DEVNULL,
-                                stderr=err, start_new_session=True)
+        return subprocess.Popen(['wine', *args], env={**self.env(debug=True), **(env or {})}, cwd=cwd,
+                                stdout=subprocess.DEVNULL, stderr=err, start_new_session=True)
 
     def reg_add(self, key: str, name: str | None, kind: str, data: str) -> None:
         args = ['reg', 'add', key]
