@@ -4,9 +4,17 @@
 ; (the settings folder under %APPDATA%) is never touched.
 ;
 ; package.sh defines: VERSION (x.y.z), OUT_FILE, ICON, FILES_NSH (File commands of the program
-; folder) and DELETE_NSH (the matching Delete commands), both generated from the build's file list.
+; folder) and DELETE_NSH (the matching Delete commands), both generated from the build's file list;
+; WIN64 for the installer of the 64-bit build, a 64-bit program that installs into the 64-bit program
+; folder and keeps its "Programs and Features" entry in the 64-bit registry view.
 
-Unicode true
+!ifdef WIN64
+    Target amd64-unicode
+    !define PROGRAM_FILES "$PROGRAMFILES64"
+!else
+    Unicode true
+    !define PROGRAM_FILES "$PROGRAMFILES"
+!endif
 ManifestDPIAware true
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
@@ -26,7 +34,7 @@ SetCompressor /SOLID lzma
 
 Name "Mirelo"
 OutFile "${OUT_FILE}"
-InstallDir "$PROGRAMFILES\Mirelo"
+InstallDir "${PROGRAM_FILES}\Mirelo"
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 BrandingText "Mirelo ${VERSION}"
 
@@ -110,10 +118,15 @@ FunctionEnd
 !macro FOR_EACH_REGISTRY_VIEW FUNCTION
     SetRegView 32
     Call ${FUNCTION}
+    ; A 64-bit installer runs only on 64-bit Windows.
+    !if ${NSIS_PTR_SIZE} <= 4
     ${If} ${RunningX64}
+    !endif
         SetRegView 64
         Call ${FUNCTION}
+    !if ${NSIS_PTR_SIZE} <= 4
     ${EndIf}
+    !endif
     SetRegView default
 !macroend
 

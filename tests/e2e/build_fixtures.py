@@ -25,13 +25,17 @@ def korean(locale) -> bool:
     return locale.startswith('ko_KR')
 
 
-@pytest.fixture(scope='session')
-def win32_dir() -> pathlib.Path:
-    path = windows_build_dir()
+def built_dir(path: pathlib.Path) -> pathlib.Path:
+    """A Windows build folder, ending the run when it holds no build."""
     for name in ('Mirelo.exe', 'program-files.txt'):
         if not (path / name).exists():
             pytest.exit(f'{name} is not built in {path}', returncode=1)
     return path
+
+
+@pytest.fixture(scope='session')
+def win32_dir() -> pathlib.Path:
+    return built_dir(windows_build_dir())
 
 
 @pytest.fixture(scope='session')

@@ -1,5 +1,6 @@
-"""Fixtures of the package tests: the packages scripts/package.sh builds from the build folders, and
-for the installer under Wine a prefix of its own, made fresh for every run."""
+"""Fixtures of the package tests: the packages scripts/package.sh builds from the build folders (the
+shipped installer from the win32 build, and for Wine the installer of the build this machine runs),
+and for the installer under Wine a prefix of its own, made fresh for every run."""
 from __future__ import annotations
 
 import pathlib
@@ -11,7 +12,7 @@ import pytest
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[1] / 'e2e'))
 
-from build_fixtures import env_path, korean, locale, native_dir, win32_dir  # noqa: E402,F401
+from build_fixtures import built_dir, env_path, korean, locale, native_dir, win32_dir  # noqa: E402,F401
 from wine_session import REPO, WineSession  # noqa: E402
 from winspect import WinInspect  # noqa: E402
 
@@ -28,6 +29,34 @@ def built_package(*args) -> pathlib.Path:
     return pathlib.Path(result.stdout.strip().splitlines()[-1])
 
 
+def is_64bit(exe: pathlib.Path) -> bool:
+    """Whether a Windows program is built for x86_64 (its PE header's machine)."""
+    data = exe.read_bytes()
+    at = int.from_bytes(data[60:64], 'little') + 4
+    machine = int.from_bytes(data[at:at + 2], 'little')
+    assert machine in (0x14c, 0x8664), f'{exe}: machine {machine:#x}'
+    return machine == 0x8664
+
+
+def build_target(build: pathlib.Path) -> str:
+    """The package.sh target of a Windows build folder."""
+    return 'win64' if is_64bit(build / 'Mirelo.exe') else 'win32'
+
+
+def built_installer(build: pathlib.Path, out: pathlib.Path, *args) -> pathlib.Path:
+    return built_package('client', '--target', build_target(build), '--windows-dir', build, '--out', out, *args)
+
+
+def program_list(build: pathlib.Path) -> list[str]:
+    return [n for n in (build / 'program-files.txt').read_text().splitlines() if n]
+
+
+@pytest.fixture(scope='session')
+def shipped_dir() -> pathlib.Path:
+    """The shipped 32-bit build, packaged by default."""
+    return built_dir(REPO / 'build' / 'win32')
+
+
 @pytest.fixture(scope='session')
 def version(win32_dir) -> str:
     return (win32_dir / 'version.txt').read_text().strip()
@@ -35,12 +64,13 @@ def version(win32_dir) -> str:
 
 @pytest.fixture(scope='session')
 def program_files(win32_dir) -> list[str]:
-    return [n for n in (win32_dir / 'program-files.txt').read_text().splitlines() if n]
+    return program_list(win32_dir)
 
 
 @pytest.fixture(scope='session')
 def setup_exe(win32_dir, tmp_path_factory) -> pathlib.Path:
-    return built_package('client', '--win32-dir', win32_dir, '--out', tmp_path_factory.mktemp('client'))
+    """The installer of the build Wine runs here."""
+    return built_installer(win32_dir, tmp_path_factory.mktemp('client'))
 
 
 # Under Wine --------------------------------------------------------------------------------------------

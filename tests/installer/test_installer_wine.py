@@ -8,20 +8,34 @@ import subprocess
 
 import pytest
 
+from conftest import is_64bit
 from mirelo_client import MireloProcess, payload
 from wine_session import kill_group, wait_until
 
-PROGRAM = r'C:\Program Files (x86)\Mirelo'
-UNINSTALL_KEY = r'HKLM\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Uninstall\Mirelo'
-# Both registry views: the 64-bit shell reads one, the 32-bit client the other.
+# Both registry views: the 64-bit shell reads one, a 32-bit client the other.
 CLASS_ROOTS = (r'HKLM\Software\Classes', r'HKLM\Software\Wow6432Node\Classes')
-OUR_KEYS = [UNINSTALL_KEY] + [f'{root}\\{name}' for root in CLASS_ROOTS
-                              for name in ('qsnotifyclient', '.xnf', 'xnf_auto_file')]
 
 
 @pytest.fixture(scope='module')
-def program_dir(wine):
-    return wine.drive_c / 'Program Files (x86)' / 'Mirelo'
+def wide(win32_dir) -> bool:
+    """Whether the installer is the 64-bit one: it installs into the 64-bit program folder and keeps
+    its entry in the 64-bit registry view; the 32-bit one uses the 32-bit folder and view."""
+    return is_64bit(win32_dir / 'Mirelo.exe')
+
+
+@pytest.fixture(scope='module')
+def program_dir(wine, wide):
+    return wine.drive_c / ('Program Files' if wide else 'Program Files (x86)') / 'Mirelo'
+
+
+@pytest.fixture(scope='module')
+def program(wine, program_dir) -> str:
+    return wine.windows_path(program_dir)
+
+
+@pytest.fixture(scope='module')
+def uninstall_key(wide) -> str:
+    return r'HKLM\Software' + ('' if wide else r'\Wow6432Node') + r'\Microsoft\Windows\CurrentVersion\Uninstall\Mirelo'
 
 
 @pytest.fixture(scope='module')
@@ -70,8 +84,8 @@ def shell_start(wine, target: str, logs, name: str) -> MireloProcess:
     return MireloProcess(process, stderr_path, wine.code_page)
 
 
-def end_client(wine, client: MireloProcess) -> None:
-    wine.run([PROGRAM + r'\Mirelo.exe', 'APPEXIT'], timeout=60)
+def end_client(wine, program: str, client: MireloProcess) -> None:
+    wine.run([program + r'\Mirelo.exe', 'APPEXIT'], timeout=60)
     assert client.wait_log(r'^shutdown$', 60), client.log()[-20:]
 
 
@@ -84,10 +98,11 @@ def test_a_silent_install_puts_the_builds_program_folder_in_place(wine, setup_ex
     assert start_menu_link.is_file()
 
 
-def test_the_registry_names_mirelo_for_links_shortcut_files_and_programs_and_features(wine, version):
-    command = f'"{PROGRAM}\\Mirelo.exe" "%1"'
-    expected = [(UNINSTALL_KEY, 'DisplayName', 'Mirelo'), (UNINSTALL_KEY, 'DisplayVersion', version),
-                (UNINSTALL_KEY, 'QuietUninstallString', f'"{PROGRAM}\\Uninstall.exe" /S')]
+def test_the_registry_names_mirelo_for_links_shortcut_files_and_programs_and_features(wine, version, program,
+                                                                                       uninstall_key):
+    command = f'"{program}\\Mirelo.exe" "%1"'
+    expected = [(uninstall_key, 'DisplayName', 'Mirelo'), (uninstall_key, 'DisplayVersion', version),
+                (uninstall_key, 'QuietUninstallString', f'"{program}\\Uninstall.exe" /S')]
     for root in CLASS_ROOTS:
         expected += [(rf'{root}\qsnotifyclient', 'URL Protocol', None),
                      (rf'{root}\qsnotifyclient\shell\open\command', None, command),
@@ -101,16 +116,16 @@ def test_the_registry_names_mirelo_for_links_shortcut_files_and_programs_and_fea
             assert reg_value(wine, key, name) == data, (key, name)
 
 
-def test_a_link_opened_by_the_shell_starts_the_client_with_its_payload(wine, logs, user_ini):
+def test_a_link_opened_by_the_shell_starts_the_client_with_its_payload(wine, logs, user_ini, program):
     client = shell_start(wine, payload(UserID='linkuser', UserKey='linkkey'), logs, 'link')
     assert client.wait_log(r'^main frame created', 60), client.log()[-20:]
     assert client.has_log(r'^payload field 5: linkuser$')
     assert client.has_log(r'^payload field 9: linkkey$')
-    end_client(wine, client)
+    end_client(wine, program, client)
     assert 'UserID=linkuser' in user_ini.read_text(errors='replace').splitlines()
 
 
-def test_a_shortcut_file_opened_by_the_shell_starts_the_client_with_its_payload(wine, logs):
+def test_a_shortcut_file_opened_by_the_shell_starts_the_client_with_its_payload(wine, logs, program):
     xnf = wine.drive_c / 'users' / 'Public' / 'start.xnf'
     xnf.write_text(payload(UserID='fileuser')[len('qsnotifyclient://'):])
     client = shell_start(wine, wine.windows_path(xnf), logs, 'xnf')
@@ -118,11 +133,11 @@ def test_a_shortcut_file_opened_by_the_shell_starts_the_client_with_its_payload(
     assert client.has_log(r'^payload field 5: fileuser$')
     assert client.has_log(r'^shortcut file deleted: ')
     assert not xnf.exists()
-    end_client(wine, client)
+    end_client(wine, program, client)
 
 
 def test_an_upgrade_ends_the_running_client_and_keeps_the_users_settings(wine, setup_exe, logs, user_ini,
-                                                                         program_dir):
+                                                                         program_dir, program):
     text = user_ini.read_text(errors='replace')
     for key, value in (('DisplayPos', '4'), ('FloatTime', '10000')):
         text = re.sub(rf'^{key}=.*$', f'{key}={value}', text, flags=re.M)
@@ -137,7 +152,7 @@ def test_an_upgrade_ends_the_running_client_and_keeps_the_users_settings(wine, s
     # The new client goes on with the user's file rather than seeding a fresh one from the program folder.
     client = shell_start(wine, payload(), logs, 'after')
     assert client.wait_log(r'^main frame created', 60)
-    end_client(wine, client)
+    end_client(wine, program, client)
     settings = user_ini.read_text(errors='replace').splitlines()
     assert 'DisplayPos=4' in settings and 'FloatTime=10000' in settings
 
@@ -156,16 +171,19 @@ def test_the_installer_pages_speak_the_desktops_language(wine, setup_exe, inspec
 
 
 def test_a_silent_uninstall_ends_the_client_and_leaves_nothing_of_ours(wine, logs, program_files, program_dir,
-                                                                      start_menu_link, user_ini):
+                                                                      program, uninstall_key, start_menu_link,
+                                                                      user_ini):
     client = shell_start(wine, payload(), logs, 'running')
     assert client.wait_log(r'^main frame created', 60)
 
-    assert run_logged(wine, [PROGRAM + r'\Uninstall.exe', '/S'], logs / 'uninstall.log') == 0
+    assert run_logged(wine, [program + r'\Uninstall.exe', '/S'], logs / 'uninstall.log') == 0
     assert client.wait_log(r'^shutdown$', 60), 'the uninstaller left the client running'
     # The uninstaller goes on from a copy of itself in the temporary folder.
-    assert wait_until(lambda: not key_exists(wine, UNINSTALL_KEY), 120)
+    assert wait_until(lambda: not key_exists(wine, uninstall_key), 120)
     assert not (program_dir / 'Uninstall.exe').exists()
     assert not [name for name in program_files if (program_dir / name).exists()]
     assert not start_menu_link.exists()
-    assert not [key for key in OUR_KEYS if key_exists(wine, key)]
+    ours = [uninstall_key] + [f'{root}\\{name}' for root in CLASS_ROOTS
+                              for name in ('qsnotifyclient', '.xnf', 'xnf_auto_file')]
+    assert not [key for key in ours if key_exists(wine, key)]
     assert user_ini.is_file()  # users' own data stays

@@ -1,5 +1,6 @@
-"""What scripts/package.sh builds, looked at without Windows: the installer's contents (read with 7-Zip)
-and the speech server's Debian package, whose service command is run as systemd would run it."""
+"""What scripts/package.sh builds, looked at without Windows: the installer's contents (read with 7-Zip),
+of the shipped 32-bit installer and of the 64-bit one the Wine tests run where 32-bit programs cannot
+run, and the speech server's Debian package, whose service command is run as systemd would run it."""
 from __future__ import annotations
 
 import pathlib
@@ -10,7 +11,7 @@ import subprocess
 
 import pytest
 
-from conftest import built_package, run_package
+from conftest import built_installer, built_package, is_64bit, program_list, run_package
 
 
 def extract_installer(setup: pathlib.Path, into: pathlib.Path) -> set[str]:
@@ -28,26 +29,50 @@ def file_version(exe: pathlib.Path) -> str:
     return data[at:data.index(b'\0\0', at) + 1].decode('utf-16-le').rstrip('\0')
 
 
-def test_the_installer_carries_every_file_of_the_builds_list(setup_exe, win32_dir, program_files, version,
-                                                             tmp_path):
-    assert setup_exe.name == f'Mirelo-Setup-{version}.exe'
-    names = extract_installer(setup_exe, tmp_path)
+@pytest.fixture(scope='module')
+def shipped_setup(shipped_dir, tmp_path_factory) -> pathlib.Path:
+    # package.sh's default: the win32 build.
+    return built_package('client', '--out', tmp_path_factory.mktemp('shipped'))
+
+
+def test_the_shipped_installer_is_the_32_bit_one_with_every_file_of_the_builds_list(shipped_setup, shipped_dir,
+                                                                                   version, tmp_path):
+    program_files = program_list(shipped_dir)
+    assert shipped_setup.name == f'Mirelo-Setup-{version}.exe'
+    assert not is_64bit(shipped_setup) and not is_64bit(shipped_dir / 'Mirelo.exe')
+    names = extract_installer(shipped_setup, tmp_path)
     assert set(program_files) | {'Uninstall.exe'} <= names
     assert {'Mirelo.exe', 'PingoProxy.dll', 'vocelink.dll', 'Mirelo.ini'} <= set(program_files)
     assert any(n.endswith('.wav') for n in program_files) and any(n.endswith('.AVI') for n in program_files)
     for name in program_files:
+        assert (tmp_path / name).read_bytes() == (shipped_dir / name).read_bytes(), name
+
+
+def test_the_wine_builds_installer_matches_its_build(setup_exe, win32_dir, program_files, version, tmp_path):
+    wide = is_64bit(win32_dir / 'Mirelo.exe')
+    assert setup_exe.name == f'Mirelo-Setup-{version}{"-x64" if wide else ""}.exe'
+    assert is_64bit(setup_exe) == wide
+    extract_installer(setup_exe, tmp_path)
+    for name in program_files:
         assert (tmp_path / name).read_bytes() == (win32_dir / name).read_bytes(), name
 
 
-def test_the_about_box_and_the_installer_show_one_version(setup_exe, win32_dir, version):
-    assert file_version(win32_dir / 'Mirelo.exe') == version
-    assert file_version(setup_exe) == version
+def test_a_build_for_another_machine_is_refused(shipped_dir, tmp_path):
+    result = run_package('client', '--target', 'win64', '--windows-dir', shipped_dir, '--out', tmp_path)
+    assert result.returncode != 0
+    assert 'built for i386, not for win64' in result.stderr
+    assert not list(tmp_path.glob('*.exe'))
 
 
-def test_an_administrators_ini_replaces_the_builds_one(win32_dir, tmp_path):
+def test_the_about_box_and_the_installer_show_one_version(shipped_setup, shipped_dir, version):
+    assert file_version(shipped_dir / 'Mirelo.exe') == version
+    assert file_version(shipped_setup) == version
+
+
+def test_an_administrators_ini_replaces_the_builds_one(shipped_dir, tmp_path):
     ini = tmp_path / 'site.ini'
     ini.write_bytes(b'[Server]\r\nVersion=site-3\r\nIPAddress=10.1.2.3\r\n\r\n[Macro]\r\nGW=Quillon\r\n')
-    setup = built_package('client', '--win32-dir', win32_dir, '--out', tmp_path / 'out', '--ini', ini)
+    setup = built_installer(shipped_dir, tmp_path / 'out', '--ini', ini)
     extract_installer(setup, tmp_path / 'files')
     assert (tmp_path / 'files' / 'Mirelo.ini').read_bytes() == ini.read_bytes()
 
@@ -57,10 +82,10 @@ def test_an_administrators_ini_replaces_the_builds_one(win32_dir, tmp_path):
     '[Server]\nVersion=3\nIPAddress=10.1.2.3\n',  # no Macro section
     '[Other]\nVersion=3\n[Macro]\n',              # Version outside [Server]
 ])
-def test_a_program_ini_without_version_or_macro_section_is_refused(win32_dir, tmp_path, text):
+def test_a_program_ini_without_version_or_macro_section_is_refused(shipped_dir, tmp_path, text):
     ini = tmp_path / 'bad.ini'
     ini.write_text(text)
-    result = run_package('client', '--win32-dir', win32_dir, '--out', tmp_path / 'out', '--ini', ini)
+    result = run_package('client', '--windows-dir', shipped_dir, '--out', tmp_path / 'out', '--ini', ini)
     assert result.returncode != 0
     assert 'needs a Version in [Server] and a [Macro] section' in result.stderr
     assert not list((tmp_path / 'out').glob('*.exe'))
