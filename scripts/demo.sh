@@ -54,7 +54,7 @@ quietly() {
         sleep 1
         if [ "$SECONDS" -ge "$next" ]; then
             next=$((next + 15))
-            step=$(grep -o '^\[[0-9]*/[0-9]*\]' "$build_log" | tail -1 || true)
+            step=$(tail -c +$((from + 1)) "$build_log" | grep -o '^\[[0-9]*/[0-9]*\]' | tail -1 || true)
             echo "demo:   still $what ($((SECONDS - started)) s${step:+, step ${step:1:-1}})"
         fi
     done
