@@ -191,11 +191,7 @@ void CMainFrame::OnCommand(int id) {
         return;
     }
     if (const SettingsCommandResult result = ApplySettingsCommand(id, settings); result.handled) {
-        if (result.positionChanged) {
-            RECT area{};
-            SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
-            settings.WorkArea = {area.left, area.top, area.right, area.bottom};
-        }
+        if (result.positionChanged) RefreshWorkArea();
         Log("setting command %d\n", id);
         return;
     }

@@ -63,4 +63,6 @@ ClientSettings g_settings(g_host);
 
 ClientSettings& Settings() { return g_settings; }
 
+void RefreshWorkArea() { g_settings.WorkArea = g_host.WorkArea(); }
+
 }  // namespace mirelo

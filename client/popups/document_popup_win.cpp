@@ -43,11 +43,13 @@ void CDocumentPopup::PrepareRows() {
 }
 
 void CDocumentPopup::Paint(HDC dc, const RECT& client) {
+    const ClientSettings& settings = Settings();
     if (firstPaintPending_) {
         PrepareRows();
         firstPaintPending_ = false;
+        win::Log("pop-up %s values at x=%d\n", Look().familyName,
+                 kRowLeft + content_.rows.labelWidth + settings.LabelGap);
     }
-    const ClientSettings& settings = Settings();
     const bool big = settings.UseBigFontMessage;
     const HFONT bold = CreatePopupFont(dc, 11, true);
     const HFONT regular = CreatePopupFont(dc, 9, false);

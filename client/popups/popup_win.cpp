@@ -72,6 +72,7 @@ bool CPopup::ShowPopup() {
 
 BOOL CPopup::OnInitDialog() {
     LivePopups().insert(Handle());
+    PrepareWindow();
     RECT window{};
     GetWindowRect(Handle(), &window);
     width_ = window.right - window.left;
@@ -196,15 +197,20 @@ void CPopup::CloseByCaption() {
     // The caption no longer matches, then every other pop-up of this process that carries the alert
     // caption goes: with the Korean resources that is every pop-up.
     const std::string caption = Settings().AlertCaption;
-    SetWindowTextA(Handle(), (caption + ",").c_str());
+    const HWND self = Handle();
+    SetWindowTextA(self, (caption + ",").c_str());
+    DestroyPopupsTitled(caption);
+    DestroyWindow(self);
+}
+
+void CPopup::DestroyPopupsTitled(const std::string& caption) {
     const std::set<HWND> snapshot = LivePopups();
-    for (HWND other : snapshot) {
-        if (other == Handle() || LivePopups().count(other) == 0) continue;
+    for (HWND popup : snapshot) {
+        if (LivePopups().count(popup) == 0) continue;
         char text[256] = {};
-        GetWindowTextA(other, text, sizeof(text));
-        if (caption == text) DestroyWindow(other);
+        GetWindowTextA(popup, text, sizeof(text));
+        if (caption == text) DestroyWindow(popup);
     }
-    DestroyWindow(Handle());
 }
 
 void CPopup::OnFinalDestroy() {

@@ -64,14 +64,20 @@ protected:
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnFinalDestroy() override;
 
-    // Member specific: whether View is offered, what View opens, how the client area is painted.
+    // Member specific: what the window needs before it is measured and placed (nothing by default);
+    // whether View is offered, what View opens, how the client area is painted.
     // Opening may pump messages and so outlive the pop-up: the opener holds copies of what it needs.
+    virtual void PrepareWindow() {}
     virtual bool ViewOffered() const = 0;
     virtual std::function<void()> ViewOpener() const = 0;
     virtual void Paint(HDC dc, const RECT& client) = 0;
     // The outer size the window takes before it is placed; the template's size unless a member
     // sizes itself to its text.
     virtual void FitSize(int& width, int& height) {}
+
+    // Destroys every pop-up of this process whose caption is exactly `caption` (this one included
+    // when it matches). This object may be gone afterwards.
+    static void DestroyPopupsTitled(const std::string& caption);
 
     const PopupLook& Look() const { return look_; }
     int Width() const { return width_; }

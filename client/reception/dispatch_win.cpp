@@ -2,9 +2,11 @@
 
 #include <windows.h>
 
+#include "core/code_page_win.h"
 #include "core/main_frame_win.h"
 #include "core/settings_win.h"
 #include "forwarding/forwarding_win.h"
+#include "popups/alert_popup_win.h"
 #include "popups/kind_handlers_win.h"
 #include "popups/message_handlers_win.h"
 #include "reception/dispatch_plan.h"
@@ -14,6 +16,7 @@
 #include "resources/string_ids.h"
 #include "speech/speech_text.h"
 #include "speech/speech_win.h"
+#include "store/payload_text.h"
 #include "store/received_list_win.h"
 #include "win/log.h"
 #include "win/resources.h"
@@ -23,6 +26,9 @@ namespace mirelo {
 using win::Log;
 
 namespace {
+
+constexpr int kAlertDisplayPos = 4;  // right bottom
+constexpr int kAlertLabelGap = -13;
 
 // Received-list mode: the notification joins the list window instead of popping up.
 void ListNotification(const NotificationRecord& record, const DispatchPlan& plan, const ApprovalHandler& approval) {
@@ -64,7 +70,7 @@ void CDispatcher::Dispatch(int kind, const char* payload, int length) {
         case Family::Approval: handler = approval_.get(); break;
         case Family::Message: handler = message_.get(); break;
         case Family::Notice: handler = notice_.get(); break;
-        case Family::Alert: Log("kind %d: no pop-up of its family yet\n", kind); break;
+        case Family::Alert: DispatchAlert(payload, length); break;
         case Family::None: break;
     }
     NotificationRecord record;
@@ -96,6 +102,20 @@ void CDispatcher::Present(int kind, KindHandler& handler, const char* payload, i
     record.kind = kind;
 
     if (plan.listed) ListNotification(record, plan, *approval_);
+}
+
+void CDispatcher::DispatchAlert(const char* payload, int length) {
+    // Alerts move every later pop-up to the right bottom and pull row values to the left.
+    ClientSettings& settings = Settings();
+    settings.DisplayPos = kAlertDisplayPos;
+    settings.LabelGap = kAlertLabelGap;
+    RefreshWorkArea();
+    Log("alert: DisplayPos %d, label gap %d\n", settings.DisplayPos, settings.LabelGap);
+    ResetAlert(alert_);
+    const std::string_view text(payload, length > 0 ? static_cast<std::size_t>(length) : 0);
+    const AnsiConverter toAnsi = [](std::string_view utf8) { return ReadPayloadText(utf8, 1, SystemCodec()); };
+    ParseAlert(alert_, text, toAnsi, win::LogText);
+    ShowAlert(alert_);
 }
 
 }  // namespace mirelo

@@ -3,6 +3,8 @@
 #include <memory>
 #include <string>
 
+#include "store/alert_payload.h"
+
 namespace mirelo {
 
 class BbsHandler;
@@ -37,6 +39,7 @@ private:
     // Decodes the payload with the kind's handler and, under the filters, plays, shows or lists it.
     void Present(int kind, KindHandler& handler, const char* payload, int length, NotificationRecord& record,
                  SpokenTexts& spoken);
+    void DispatchAlert(const char* payload, int length);
 
     std::unique_ptr<BbsHandler> bbs_;
     std::unique_ptr<MailHandler> mail_;
@@ -44,6 +47,7 @@ private:
     std::unique_ptr<ApprovalHandler> approval_;
     std::unique_ptr<MessageHandler> message_;
     std::unique_ptr<NoticeHandler> notice_;
+    AlertRecord alert_;
 };
 
 }  // namespace mirelo

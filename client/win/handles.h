@@ -38,11 +38,30 @@ private:
 };
 
 inline void CloseKernelHandle(HANDLE h) { CloseHandle(h); }
+template <typename Object>
+inline void DeleteGdiObject(Object object) {
+    DeleteObject(object);
+}
 inline void CloseRegistryKey(HKEY key) { RegCloseKey(key); }
 inline void ReleaseModule(HMODULE module) { FreeLibrary(module); }
 
 using UniqueKernelHandle = UniqueHandle<HANDLE, CloseKernelHandle, nullptr>;
 using UniqueRegistryKey = UniqueHandle<HKEY, CloseRegistryKey, nullptr>;
 using UniqueModule = UniqueHandle<HMODULE, ReleaseModule, nullptr>;
+using UniqueBitmap = UniqueHandle<HBITMAP, DeleteGdiObject<HBITMAP>, nullptr>;
+using UniqueFont = UniqueHandle<HFONT, DeleteGdiObject<HFONT>, nullptr>;
+
+// Selects a GDI object into a device context for the guard's lifetime.
+class SelectedObject {
+public:
+    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+    ~SelectedObject() { SelectObject(dc_, previous_); }
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
 
 }  // namespace mirelo::win
