@@ -182,14 +182,16 @@ if [ "$code_page" = cp949 ]; then
            "서버 점검 안내" $'오늘 18시에 메일 서버를 다시 시작합니다.\n작성 중인 편지를 저장해 주십시오.'
            "정보팀" "도움말 요청 처리 완료" $'요청하신 프린터 설정을 마쳤습니다.\n확인 부탁드립니다.'
            "총무팀" $'이번 금요일은 창립기념일로 휴무입니다.\n좋은 주말 보내십시오.'
-           "소방 훈련 15시" "계단으로 대피하십시오" "주차장에 모입니다")
+           "소방 훈련 15시" "계단으로 대피하십시오" "주차장에 모입니다"
+           "소방 훈련" "오후 3시에 주차장으로 모여 주세요" "정해린" "총무팀" "과장")
 else
     texts=("Kim Minji (Sales)" "Quarterly figures are ready" "Lee Jun" "Notices" "Office move on Friday"
            "Park Sora" "Design review" "Choi Hyun" "Budget 2027"
            "Server maintenance" $'The mail server restarts at 18:00 today.\nPlease save your drafts.'
            "Help desk" "Your request is done" $'The printer settings you asked for are in place.\nPlease check them.'
            "General affairs" $'The office is closed this Friday for the founding day.\nHave a good weekend.'
-           "Fire drill at 15:00" "Leave by the stairs" "Meet in the car park")
+           "Fire drill at 15:00" "Leave by the stairs" "Meet in the car park"
+           "Fire drill" "Meet in the car park at 3 pm" "Jung Haerin" "Facilities" "Manager")
 fi
 "$send" mail --sender "${texts[0]}" --subject "${texts[1]}" --date "$now" \
     --function OpenMail --url "$web/mail/read?id=7" --port "$port" --quiet || true
@@ -213,7 +215,12 @@ sleep 1
 sleep 1
 "$send" notice --sender "${texts[14]}" --animated --header "${texts[16]}" --icon sancavi.avi \
     --text1 "${texts[17]}" --text2 "${texts[18]}" --date "$now" --port "$port" --quiet || true
-echo "demo: sent a mail, a bulletin-board post, a schedule request, an approval, two messages, a notice"
-echo "demo: and an animated notice; send more with"
+sleep 1
+# The alert comes last: from it on, every pop-up appears at the right bottom.
+"$send" alert --title "${texts[19]}" --message "${texts[20]}" --sender "${texts[21]}" --dept "${texts[22]}" \
+    --job "${texts[23]}" --date "$(date '+%Y%m%d%H%M%S')" --href "http://127.0.0.1/alert/view?id=3" \
+    --port "$port" --quiet || true
+echo "demo: sent a mail, a bulletin-board post, a schedule request, an approval, two messages, a notice,"
+echo "demo: an animated notice and an alert; send more with"
 echo "demo:   $send mail --sender NAME --subject TEXT --port $port"
 wait "$client_pid" || true

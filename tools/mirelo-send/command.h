@@ -47,6 +47,7 @@ extern const Command kMessageCommand;
 extern const Command kNoticeCommand;
 extern const Command kBatchCommand;
 extern const Command kStoreCommand;
+extern const Command kAlertCommand;
 
 const std::vector<const Command*>& Commands();
 

@@ -47,8 +47,9 @@ int ToolUsageError(Context& context, const std::string& message) {
 
 const std::vector<const Command*>& Commands() {
     static const std::vector<const Command*> commands = {
-        &kRawCommand,      &kEndCommand,      &kMessengerCommand, &kListenCommand, &kBbsCommand,   &kMailCommand,
-        &kScheduleCommand, &kApprovalCommand, &kMessageCommand,   &kNoticeCommand, &kBatchCommand, &kStoreCommand};
+        &kRawCommand,   &kEndCommand,      &kMessengerCommand, &kListenCommand,  &kBbsCommand,
+        &kMailCommand,  &kScheduleCommand, &kApprovalCommand,  &kMessageCommand, &kNoticeCommand,
+        &kBatchCommand, &kStoreCommand,    &kAlertCommand};
     return commands;
 }
 
