@@ -1,6 +1,6 @@
 #include "popups/alert_layout.h"
 
-#include <algorithm>
+#include "popups/popup_text.h"
 
 namespace mirelo {
 
@@ -12,7 +12,6 @@ constexpr int kRowTop = 55;
 constexpr int kRowHeight = 17;
 constexpr int kOffsetWithHeader = 20;
 constexpr int kOffsetWithoutHeader = 10;
-constexpr int kLabelSpacing = 4;
 constexpr Rect kHeaderFrom{20, 42, 10, 57};  // right is measured from the window's right edge
 
 }  // namespace
@@ -22,7 +21,7 @@ AlertLayout LayoutAlert(int windowWidth, bool hasHeader, int labelGap, int wides
     if (hasHeader) {
         layout.header = {kHeaderFrom.left, kHeaderFrom.top, windowWidth - kHeaderFrom.right, kHeaderFrom.bottom};
     }
-    const int valueLeft = std::max(kRowLeft + kLabelWidth + labelGap, kRowLeft + widestLabelText + kLabelSpacing);
+    const int valueLeft = RowValueLeft(kRowLeft, kLabelWidth, labelGap, widestLabelText);
     const int top = kRowTop + (hasHeader ? kOffsetWithHeader : kOffsetWithoutHeader);
     for (int n = 0; n < kAlertRowCount; ++n) {
         const int rowTop = top + kRowHeight * n;

@@ -176,11 +176,7 @@ void CAlertPopup::Paint(HDC dc, const RECT& client) {
     const win::UniqueFont rowFont = AlertFont(kRowCellHeight, false);
     const win::SelectedObject selected(dc, rowFont.Get());
     int widestLabel = 0;
-    for (const std::string& label : labels_) {
-        SIZE size{};
-        GetTextExtentPoint32A(dc, label.c_str(), static_cast<int>(label.size()), &size);
-        widestLabel = std::max(widestLabel, static_cast<int>(size.cx));
-    }
+    for (const std::string& label : labels_) widestLabel = std::max(widestLabel, TextWidth(dc, label));
     const AlertLayout layout = LayoutAlert(Width(), hasHeader, Settings().LabelGap, widestLabel);
     if (hasHeader) {
         const win::UniqueFont headerFont = AlertFont(kHeaderCellHeight, true);

@@ -1,5 +1,7 @@
 #include "popups/document_popup_win.h"
 
+#include <algorithm>
+
 #include "core/settings_win.h"
 #include "popups/popup_text.h"
 #include "store/browser_win.h"
@@ -47,8 +49,6 @@ void CDocumentPopup::Paint(HDC dc, const RECT& client) {
     if (firstPaintPending_) {
         PrepareRows();
         firstPaintPending_ = false;
-        win::Log("pop-up %s values at x=%d\n", Look().familyName,
-                 kRowLeft + content_.rows.labelWidth + settings.LabelGap);
     }
     const bool big = settings.UseBigFontMessage;
     const HFONT bold = CreatePopupFont(dc, 11, true);
@@ -66,6 +66,16 @@ void CDocumentPopup::Paint(HDC dc, const RECT& client) {
     DrawTextA(dc, header.c_str(), -1, &headerRect, content_.wrapHeader ? DT_WORDBREAK : 0);
 
     const DocumentRows& rows = content_.rows;
+    // Values share one left edge, which no label's text reaches into (the alert's gap is negative).
+    SelectObject(dc, regular);
+    int widestLabel = 0;
+    for (std::size_t i = big ? 1 : 0; i < labels_.size(); ++i)
+        widestLabel = std::max(widestLabel, TextWidth(dc, labels_[i]));
+    const int valueLeft = RowValueLeft(px(kRowLeft), px(rows.labelWidth), px(settings.LabelGap), widestLabel);
+    if (!valuesLogged_) {
+        win::Log("pop-up %s values at x=%d\n", Look().familyName, valueLeft);
+        valuesLogged_ = true;
+    }
     for (std::size_t i = 0; i < rows.rows.size(); ++i) {
         const RowSpec& row = rows.rows[i];
         const bool bigRow = i == 0 && big;
@@ -78,7 +88,10 @@ void CDocumentPopup::Paint(HDC dc, const RECT& client) {
             DrawTextA(dc, labels_[i].c_str(), -1, &labelRect, DT_NOPREFIX);
         }
         // Values drawn as received keep a "&" as it is; prepared ones have it doubled already.
-        RECT valueRect{px(kRowLeft) + labelWidth + px(settings.LabelGap), top, right, bottom};
+        const int left = bigRow
+                             ? RowValueLeft(px(kRowLeft), labelWidth, px(settings.LabelGap), TextWidth(dc, labels_[i]))
+                             : valueLeft;
+        RECT valueRect{left, top, right, bottom};
         DrawTextA(dc, row.value.c_str(), -1, &valueRect, row.limit != 0 ? 0 : DT_NOPREFIX);
     }
     SelectObject(dc, original);

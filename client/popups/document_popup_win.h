@@ -39,6 +39,7 @@ private:
     DocumentContent content_;
     std::vector<std::string> labels_;
     bool firstPaintPending_ = true;
+    bool valuesLogged_ = false;
 };
 
 }  // namespace mirelo

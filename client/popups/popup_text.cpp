@@ -1,5 +1,7 @@
 #include "popups/popup_text.h"
 
+#include <algorithm>
+
 namespace mirelo {
 
 bool IsCp949LeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
@@ -81,6 +83,12 @@ int ScaleToDpi(int pixels, int dpi) {
     const long long scaled = static_cast<long long>(pixels) * dpi;
     const long long half = kLayoutDpi / 2;
     return static_cast<int>(scaled >= 0 ? (scaled + half) / kLayoutDpi : -((-scaled + half) / kLayoutDpi));
+}
+
+int RowValueLeft(int labelLeft, int labelWidth, int gap, int labelTextWidth) {
+    constexpr int kSpacing = 4;
+    const int labelEnd = labelLeft + labelWidth;
+    return std::max(labelEnd + gap, std::min(labelEnd, labelLeft + labelTextWidth + kSpacing));
 }
 
 Rect FitBrowserWindow(const Rect& area, int width, int height) {

@@ -50,6 +50,11 @@ Rect FitBrowserWindow(const Rect& workArea, int width, int height);
 inline constexpr int kLayoutDpi = 96;
 int ScaleToDpi(int pixels, int dpi);
 
+// Where a row's value starts: the label's width and the gap after the label's left edge. A negative
+// gap (an alert's) pulls values to the left only as far as the label's drawn text leaves room, 4 pixels
+// after it; the values never start further right than without the gap.
+int RowValueLeft(int labelLeft, int labelWidth, int gap, int labelTextWidth);
+
 // Subject rows: the byte limits for the regular and the big font.
 inline constexpr std::size_t kBigFontLimit = 32;
 

@@ -18,7 +18,7 @@ TEST(AlertLayout, RowsWithAndWithoutHeader) {
         {false, -13, 30, 65, 62},  // no title: rows 10 pixels higher
         {true, -13, 38, 75, 62},   // a label that just fits
         {true, -13, 45, 75, 69},   // a wider label pushes the values right of its text
-        {true, 1, 60, 75, 84},
+        {true, 1, 60, 75, 76},
     };
     for (const auto& c : cases) {
         const AlertLayout layout = LayoutAlert(kAlertSkinWidth, c.header, c.gap, c.widestLabel);

@@ -74,5 +74,21 @@ TEST(PopupText, BrowserWindowsAreCentredAndFitted) {
     EXPECT_EQ(FitBrowserWindow(area, 840, 0), area);
 }
 
+TEST(RowValueLeft, ValuesNeverStartInsideTheLabelText) {
+    const struct {
+        int gap;
+        int labelText;
+        int left;
+    } cases[] = {
+        {1, 30, 56},    // as laid out
+        {-13, 28, 42},  // the alert's gap with a short label
+        {-13, 38, 52},  // the label's text reaches past the laid-out start
+        {-13, 50, 55},  // never further right than without the gap
+        {1, 60, 56},    // a positive gap is kept whatever the label
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(RowValueLeft(10, 45, c.gap, c.labelText), c.left) << c.gap << " " << c.labelText;
+}
+
 }  // namespace
 }  // namespace mirelo
