@@ -72,8 +72,6 @@ void DrawBitmap(HDC dc, HBITMAP bitmap, const RECT& to) {
 
 RECT ToRect(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 
-bool IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
-
 }  // namespace
 
 CAlertPopup::CAlertPopup(AlertContent content) : CPopup(AlertLook()), content_(std::move(content)) {
@@ -167,8 +165,8 @@ void CAlertPopup::DrawButton(const DRAWITEMSTRUCT& item) {
 void CAlertPopup::Paint(HDC dc, const RECT& client) {
     DrawBitmap(dc, background_.Get(), client);
     if (firstPaintPending_) {
-        content_.message = PrepareRowText(content_.message, kAlertRowLimit, IsLeadByte);
-        content_.senderLine = PrepareRowText(content_.senderLine, kAlertRowLimit, IsLeadByte);
+        content_.message = PrepareRowText(content_.message, kAlertRowLimit, IsAnsiLeadByte);
+        content_.senderLine = PrepareRowText(content_.senderLine, kAlertRowLimit, IsAnsiLeadByte);
         firstPaintPending_ = false;
     }
     SetTextColor(dc, kText);
