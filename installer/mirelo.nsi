@@ -106,6 +106,23 @@ Function ${UN}EndRunningClient
         Sleep 100
         IntOp $1 $1 + 1
     ${Loop}
+    ; The client lets go of its mutex before its process has ended; its program file stays locked
+    ; until then, so wait (bounded) until it can be opened for writing.
+    StrCpy $1 0
+    ${Do}
+        ${IfNot} ${FileExists} "$INSTDIR\Mirelo.exe"
+        ${OrIf} $1 >= 100
+            ${ExitDo}
+        ${EndIf}
+        ClearErrors
+        FileOpen $0 "$INSTDIR\Mirelo.exe" a
+        ${IfNot} ${Errors}
+            FileClose $0
+            ${ExitDo}
+        ${EndIf}
+        Sleep 100
+        IntOp $1 $1 + 1
+    ${Loop}
     Pop $1
     Pop $0
 FunctionEnd
