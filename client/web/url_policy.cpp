@@ -1,5 +1,7 @@
 #include "web/url_policy.h"
 
+#include "core/text.h"
+
 #include <array>
 
 namespace mirelo {
@@ -7,13 +9,7 @@ namespace mirelo {
 namespace {
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != prefix[i]) return false;
-    }
-    return true;
+    return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
 }
 
 bool IsForbiddenByte(char c) {
