@@ -64,14 +64,16 @@ if [ ${#missing[@]} -gt 0 ]; then
     as_root apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# Korean and English UTF-8 locales: the Korean one gives Wine code page 949 and the Korean resources.
+# The UTF-8 locales the tests run Wine in: each gives Wine its code page (949, 1252, 932, 936) and
+# the program its resource language.
+locales=(ko_KR.UTF-8 en_US.UTF-8 ja_JP.UTF-8 zh_CN.UTF-8)
 need_locale=0
-for loc in ko_KR.UTF-8 en_US.UTF-8; do
+for loc in "${locales[@]}"; do
     if ! locale -a 2>/dev/null | grep -qix "${loc/UTF-8/utf8}"; then need_locale=1; fi
 done
 if [ $need_locale -eq 1 ]; then
-    log "generating ko_KR.UTF-8 and en_US.UTF-8"
-    for loc in ko_KR.UTF-8 en_US.UTF-8; do
+    log "generating ${locales[*]}"
+    for loc in "${locales[@]}"; do
         if ! grep -q "^$loc UTF-8" /etc/locale.gen 2>/dev/null; then
             echo "$loc UTF-8" | as_root tee -a /etc/locale.gen >/dev/null
         fi

@@ -23,8 +23,12 @@ PIECE_BYTES = 64
 QUIET_SECONDS = 0.2
 
 
+# The ANSI code page Wine derives from each locale the tests run in.
+_CODE_PAGES = {'ko_KR': 'cp949', 'ja_JP': 'cp932', 'zh_CN': 'gbk'}
+
+
 def code_page_of(locale: str) -> str:
-    return 'cp949' if locale.startswith('ko_KR') else 'cp1252'
+    return _CODE_PAGES.get(locale.split('.')[0], 'cp1252')
 
 
 def unescape_debugstr(text: str) -> bytes:

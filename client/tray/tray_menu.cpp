@@ -2,6 +2,7 @@
 
 #include "core/settings.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -33,11 +34,12 @@ bool* UsageSwitch(int command, ClientSettings& s) {
 TrayMenuPlan PlanTrayMenu(const ClientSettings& s) {
     TrayMenuPlan plan;
     if (s.ReceiveListMode) {
-        for (int position = kMenuPosLogOut; position >= 1; --position) plan.deletePositions.push_back(position);
+        // Everything but About and Exit: the submenus are named by one of their commands.
+        plan.deleteCommands = {kCmdAlwaysOnTop, kCmdPosCenter,    kCmdNeverClose, kCmdUseMail,
+                               kCmdOnlyUrgency, kCmdStatusOnline, kCmdLogOn,      kCmdLogOut};
         return plan;
     }
-    plan.deletePositions.push_back(kMenuPosStatus);
-    plan.deleteCommands = {kCmdLogOn, kCmdLogOut};
+    plan.deleteCommands = {kCmdStatusOnline, kCmdLogOn, kCmdLogOut};
     for (const auto& [command, delay] : kAutoClose) Mark(plan, command, s.FloatTime == delay);
     Mark(plan, kCmdAlwaysOnTop, s.UseBringOnTop);
     for (int i = 0; i < static_cast<int>(kPositions.size()); ++i) Mark(plan, kPositions[i], s.DisplayPos == i);
@@ -46,8 +48,22 @@ TrayMenuPlan PlanTrayMenu(const ClientSettings& s) {
     Mark(plan, kCmdUseApproval, s.UseSancNotify);
     Mark(plan, kCmdUseSchedule, s.UseGSNotify);
     Mark(plan, kCmdOnlyUrgency, s.OnlyUrgency);
-    if (!s.ShowUseNotifyMenu) plan.deletePositions.push_back(kMenuPosUsage);
+    if (!s.ShowUseNotifyMenu) plan.deleteCommands.push_back(kCmdUseMail);
     return plan;
+}
+
+std::vector<int> PositionsToDelete(const std::vector<TrayMenuEntry>& menu, const std::vector<int>& commands) {
+    const auto named = [&commands](int command) {
+        return std::find(commands.begin(), commands.end(), command) != commands.end();
+    };
+    std::vector<int> positions;
+    for (int position = static_cast<int>(menu.size()) - 1; position >= 0; --position) {
+        const TrayMenuEntry& entry = menu[static_cast<size_t>(position)];
+        const bool hit = entry.submenu.empty() ? entry.command != 0 && named(entry.command)
+                                               : std::any_of(entry.submenu.begin(), entry.submenu.end(), named);
+        if (hit) positions.push_back(position);
+    }
+    return positions;
 }
 
 SettingsCommandResult ApplySettingsCommand(int command, ClientSettings& s) {

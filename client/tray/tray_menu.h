@@ -19,6 +19,7 @@ enum TrayCommand : int {
     kCmdUseSchedule = 32781,
     kCmdAlwaysOnTop = 32782,
     kCmdOnlyUrgency = 32783,
+    kCmdStatusOnline = 32784,
     kCmdLogOn = 32789,
     kCmdLogOut = 32790,
     kCmdNeverClose = 32793,
@@ -29,24 +30,25 @@ enum TrayCommand : int {
     kCmdExit = 57665,
 };
 
-// Top-level positions of the tray menu's pop-up.
-enum TrayMenuPosition : int {
-    kMenuPosAbout = 0,
-    kMenuPosUsage = 4,
-    kMenuPosStatus = 5,
-    kMenuPosLogOut = 7,
-};
-
-// How the freshly loaded menu is adjusted before it is shown: what to delete, in this order, and
-// which commands to check or uncheck.
+// How the freshly loaded menu is adjusted before it is shown. Entries are named by command, since
+// the languages' menus differ in length and order: a command inside a submenu names that submenu.
 struct TrayMenuPlan {
-    std::vector<int> deletePositions;
     std::vector<int> deleteCommands;
     std::vector<int> checked;
     std::vector<int> unchecked;
 };
 
 TrayMenuPlan PlanTrayMenu(const ClientSettings& settings);
+
+// One top-level entry of the menu as loaded: its command, or the commands of its submenu.
+struct TrayMenuEntry {
+    int command = 0;
+    std::vector<int> submenu;
+};
+
+// The positions in `menu` of the entries that `commands` name, highest first, so that deleting
+// them in this order never moves one still to be deleted. Commands the menu lacks are skipped.
+std::vector<int> PositionsToDelete(const std::vector<TrayMenuEntry>& menu, const std::vector<int>& commands);
 
 // Applies a settings command of the tray menu to the in-memory settings. Returns false for a
 // command that is not a settings command. A position change asks the caller to refresh WorkArea.

@@ -7,7 +7,9 @@
 #include "win/log.h"
 #include "win/nested_loop.h"
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace mirelo {
 
@@ -15,9 +17,29 @@ namespace {
 
 constexpr DWORD kMenuDelayMs = 20;
 
+// The top-level entries of the menu as loaded, with the commands of each submenu.
+std::vector<TrayMenuEntry> Entries(HMENU popup) {
+    std::vector<TrayMenuEntry> entries(static_cast<size_t>(std::max(GetMenuItemCount(popup), 0)));
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const HMENU submenu = GetSubMenu(popup, static_cast<int>(i));
+        if (submenu == nullptr) {
+            const UINT command = GetMenuItemID(popup, static_cast<int>(i));
+            entries[i].command = command == static_cast<UINT>(-1) ? 0 : static_cast<int>(command);
+            continue;
+        }
+        for (int j = 0; j < GetMenuItemCount(submenu); ++j) {
+            const UINT command = GetMenuItemID(submenu, j);
+            if (command != 0 && command != static_cast<UINT>(-1))
+                entries[i].submenu.push_back(static_cast<int>(command));
+        }
+    }
+    return entries;
+}
+
 void ApplyPlan(HMENU popup, const TrayMenuPlan& plan) {
-    for (int position : plan.deletePositions) DeleteMenu(popup, static_cast<UINT>(position), MF_BYPOSITION);
-    for (int command : plan.deleteCommands) DeleteMenu(popup, static_cast<UINT>(command), MF_BYCOMMAND);
+    for (int position : PositionsToDelete(Entries(popup), plan.deleteCommands)) {
+        DeleteMenu(popup, static_cast<UINT>(position), MF_BYPOSITION);
+    }
     for (int command : plan.checked) CheckMenuItem(popup, static_cast<UINT>(command), MF_BYCOMMAND | MF_CHECKED);
     for (int command : plan.unchecked) CheckMenuItem(popup, static_cast<UINT>(command), MF_BYCOMMAND | MF_UNCHECKED);
 }
@@ -60,7 +82,7 @@ bool HandleTrayMessage(HWND frame, UINT iconId, UINT mouseMessage) {
     if (mouseMessage == WM_RBUTTONUP) {
         Sleep(kMenuDelayMs);
         ApplyPlan(popup, PlanTrayMenu(Settings()));
-        SetMenuDefaultItem(popup, kMenuPosAbout, TRUE);
+        SetMenuDefaultItem(popup, kCmdAbout, FALSE);
         POINT cursor{};
         GetCursorPos(&cursor);
         win::Log("tray menu: %s\n", Describe(popup).c_str());

@@ -16,6 +16,10 @@ from wine_session import REPO, WineSession  # noqa: E402
 from winspect import WinInspect  # noqa: E402
 
 
+def pytest_configure(config):
+    config.addinivalue_line('markers', 'languages: the focused set run in the Japanese and Chinese locales')
+
+
 @pytest.fixture(scope='session')
 def work_dir(locale) -> pathlib.Path:
     path = env_path('MIRELO_E2E_WORK', REPO / 'build' / 'native' / f'e2e-{locale.split(".")[0]}')

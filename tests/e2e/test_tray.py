@@ -30,11 +30,14 @@ def open_menu(client, inspector) -> str:
     """Right-clicks the tray icon (through its callback message) and returns the menu as logged."""
     before = len([line for line in client.log() if line.startswith('tray menu: ')])
     inspector.send(title=MAIN_TITLE, msg=TRAY_CALLBACK, wparam=129, lparam=WM_RBUTTONUP, post=True)
+    seen = None
     for _ in range(100):
         menus = [line for line in client.log() if line.startswith('tray menu: ')]
-        if len(menus) > before:
-            return menus[-1][len('tray menu: '):]
-        client.wait_log(r'^$', timeout=0.1)
+        # A long line arrives in pieces: it is whole once a later look finds it unchanged.
+        if len(menus) > before and menus[-1] == seen:
+            return seen[len('tray menu: '):]
+        seen = menus[-1] if len(menus) > before else None
+        client.wait_log(r'^$', timeout=0.2)
     raise AssertionError(f'no menu was shown: {client.log()}')
 
 

@@ -3,6 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
 
 #include "core/settings.h"
 #include "fake_settings_host.h"
@@ -20,22 +25,75 @@ protected:
     }
 };
 
-TEST_F(TrayMenuTest, ReceivedListModeLeavesOnlyAboutAndExit) {
-    settings.ReceiveListMode = true;
-    const TrayMenuPlan plan = PlanTrayMenu(settings);
-    EXPECT_EQ(plan.deletePositions, (std::vector<int>{7, 6, 5, 4, 3, 2, 1}));
-    EXPECT_TRUE(plan.checked.empty());
+// The tray menus of menus.rc by language: the top-level entries with their commands.
+std::map<std::string, std::vector<TrayMenuEntry>> LoadedMenus() {
+    std::ifstream file(std::string(MIRELO_SOURCE_DIR) + "/client/resources/menus.rc");
+    std::map<std::string, std::vector<TrayMenuEntry>> menus;
+    std::string line, language;
+    int depth = 0;
+    bool inMenu = false;
+    while (std::getline(file, line)) {
+        std::istringstream words(line);
+        std::string word;
+        words >> word;
+        if (word == "LANGUAGE") words >> language;
+        if (line.find("IDR_TRAY_MENU") != std::string::npos) inMenu = true;
+        if (!inMenu) continue;
+        if (word == "BEGIN") ++depth;
+        if (word == "END" && --depth == 0) inMenu = false;
+        auto& entries = menus[language];
+        const bool popup = word == "POPUP";
+        if (depth == 2 && popup) entries.emplace_back();
+        if (word != "MENUITEM") continue;
+        const size_t comma = line.rfind("\", ");
+        const int command = line.find("SEPARATOR") != std::string::npos ? 0 : std::atoi(line.c_str() + comma + 2);
+        if (depth == 2) entries.push_back({command, {}});
+        if (depth == 3 && command != 0) entries.back().submenu.push_back(command);
+    }
+    return menus;
 }
 
-TEST_F(TrayMenuTest, StatusLogOnAndLogOutAreAlwaysRemoved) {
-    const TrayMenuPlan plan = PlanTrayMenu(settings);
-    EXPECT_EQ(plan.deletePositions, (std::vector<int>{kMenuPosStatus}));
-    EXPECT_EQ(plan.deleteCommands, (std::vector<int>{kCmdLogOn, kCmdLogOut}));
+// What is left of a menu after the plan's deletions: each entry by its command or its submenu's first.
+std::vector<int> Remaining(std::vector<TrayMenuEntry> menu, const TrayMenuPlan& plan) {
+    for (int position : PositionsToDelete(menu, plan.deleteCommands)) menu.erase(menu.begin() + position);
+    std::vector<int> left;
+    for (const TrayMenuEntry& entry : menu) left.push_back(entry.submenu.empty() ? entry.command : entry.submenu[0]);
+    return left;
 }
 
-TEST_F(TrayMenuTest, UsageIsRemovedWhenItsMenuIsHidden) {
-    settings.ShowUseNotifyMenu = false;
-    EXPECT_EQ(PlanTrayMenu(settings).deletePositions, (std::vector<int>{kMenuPosStatus, kMenuPosUsage}));
+TEST_F(TrayMenuTest, EachLanguageLosesExactlyTheEntriesMeant) {
+    constexpr int kAbout = kCmdAbout, kTop = kCmdAlwaysOnTop, kPos = kCmdPosCenter, kClose = kCmdNeverClose,
+                  kUse = kCmdUseMail, kUrgent = kCmdOnlyUrgency, kExit = kCmdExit;
+    const std::vector<int> full = {kAbout, kTop, kPos, kClose, kUse, kExit};
+    const std::vector<int> shorter = {kAbout, kTop, kPos, kUse, kUrgent, kExit};
+    const struct {
+        bool receiveList, showUsage;
+        std::vector<int> koreanAndEnglish, japaneseAndChinese;
+    } cases[] = {
+        {false, true, full, shorter},
+        {false, false, {kAbout, kTop, kPos, kClose, kExit}, {kAbout, kTop, kPos, kUrgent, kExit}},
+        {true, true, {kAbout, kExit}, {kAbout, kExit}},
+        {true, false, {kAbout, kExit}, {kAbout, kExit}},
+    };
+    const auto menus = LoadedMenus();
+    ASSERT_EQ(menus.size(), 4u);
+    for (const auto& c : cases) {
+        settings.ReceiveListMode = c.receiveList;
+        settings.ShowUseNotifyMenu = c.showUsage;
+        const TrayMenuPlan plan = PlanTrayMenu(settings);
+        for (const auto& [language, menu] : menus) {
+            const bool shorterMenu = language == "LANG_JAPANESE," || language == "LANG_CHINESE,";
+            EXPECT_EQ(Remaining(menu, plan), shorterMenu ? c.japaneseAndChinese : c.koreanAndEnglish)
+                << language << " receive list " << c.receiveList << " usage " << c.showUsage;
+        }
+    }
+}
+
+TEST(TrayMenuPositions, HighestFirstAndMissingCommandsSkipped) {
+    const std::vector<TrayMenuEntry> menu = {{1, {}}, {0, {5, 6}}, {0, {}}, {3, {}}};
+    EXPECT_EQ(PositionsToDelete(menu, {6, 1, 3, 99}), (std::vector<int>{3, 1, 0}));
+    EXPECT_EQ(PositionsToDelete(menu, {0}), std::vector<int>{}) << "a separator is never named";
+    EXPECT_EQ(PositionsToDelete(menu, {}), std::vector<int>{});
 }
 
 TEST_F(TrayMenuTest, ChecksFollowTheSettings) {
