@@ -5,8 +5,6 @@ Run in ja_JP.UTF-8 and zh_CN.UTF-8 (`-m languages`); Korean and English are cove
 """
 from __future__ import annotations
 
-import os
-
 import pytest
 
 from test_alerts import alerts, crop, send_alert
@@ -49,11 +47,6 @@ def t(locale):
     if language not in TEXTS:
         pytest.skip('the Japanese and Chinese interface runs in ja_JP and zh_CN')
     return TEXTS[language]
-
-
-def ansi(wine, text: str) -> str:
-    """A command-line argument that reaches mirelo-send as the desktop's ANSI bytes, as the server sends them."""
-    return os.fsdecode(text.encode(wine.code_page))
 
 
 def shot(wine, mirelo, name: str, window: dict | None = None):
@@ -110,10 +103,10 @@ def test_the_about_box(mirelo, inspector, wine, t):
 
 def test_the_document_pop_ups(mirelo, sender, inspector, wine, t):
     client, port = start(mirelo, {'DisplayPos': '0'})
-    send_mail(sender, port, sender_name=ansi(wine, t['sender']), subject=ansi(wine, t['subject']), function='f',
+    send_mail(sender, port, sender_name=t['sender'], subject=t['subject'], function='f',
               url='http://gw/m')
-    sender.run('approval', '--kind', '4', '--doc-kind', '8', '--action', '1', '--drafter', ansi(wine, t['sender']),
-               '--subject', ansi(wine, t['subject']), '--function', 'f', '--url', 'http://gw/a', '--port', port)
+    sender.run('approval', '--kind', '4', '--doc-kind', '8', '--action', '1', '--drafter', t['sender'],
+               '--subject', t['subject'], '--function', 'f', '--url', 'http://gw/a', '--port', port)
     for family in ('mail', 'approval'):
         shown(client, family)
     windows = popups(inspector)
@@ -128,17 +121,17 @@ def test_the_document_pop_ups(mirelo, sender, inspector, wine, t):
 
 def test_the_message_notice_and_notifier_pop_ups(mirelo, sender, inspector, wine, t):
     client, port = start(mirelo, {'DisplayPos': '0'})
-    sender.run('message', '--kind', '9', '--title', ansi(wine, t['subject']), '--sender', ansi(wine, t['sender']),
-               '--subject', ansi(wine, t['subject']), '--function', 'f', '--url', 'http://gw/x', '--port', port)
+    sender.run('message', '--kind', '9', '--title', t['subject'], '--sender', t['sender'],
+               '--subject', t['subject'], '--function', 'f', '--url', 'http://gw/x', '--port', port)
     shown(client, 'message')
     shot(wine, mirelo, 'message', popups(inspector)[0])
     inspector.click(hwnd=popups(inspector)[0]['hwnd'], control=OK)
-    sender.run('notice', '--sender', ansi(wine, t['sender']), '--text', ansi(wine, t['subject']), '--port', port)
+    sender.run('notice', '--sender', t['sender'], '--text', t['subject'], '--port', port)
     shown(client, 'notice')
     shot(wine, mirelo, 'notice', popups(inspector)[0])
     inspector.click(hwnd=popups(inspector)[0]['hwnd'], control=OK)
-    sender.run('notice', '--sender', ansi(wine, t['sender']), '--animated', '--header', ansi(wine, t['subject']),
-               '--icon', 'MAILAVI.AVI', '--text1', ansi(wine, t['sender']), '--port', port)
+    sender.run('notice', '--sender', t['sender'], '--animated', '--header', t['subject'],
+               '--icon', 'MAILAVI.AVI', '--text1', t['sender'], '--port', port)
     shown(client, 'notifier')
     window = popups(inspector)[0]
     assert window['title'] == t['caption']
@@ -155,10 +148,10 @@ def test_the_alert_pop_up(mirelo, sender, inspector, wine, t):
 
 def test_the_received_list(mirelo, sender, inspector, wine, t):
     client, port = start(mirelo, {'UseRecvListDlg': '1', 'ShowApprConst': '1'})
-    send_mail(sender, port, sender_name=ansi(wine, t['sender']), subject=ansi(wine, t['subject']))
+    send_mail(sender, port, sender_name=t['sender'], subject=t['subject'])
     assert client.wait_log(r'^received list shown: 1 rows$')
-    sender.run('approval', '--kind', '4', '--doc-kind', '8', '--action', '1', '--drafter', ansi(wine, t['sender']),
-               '--subject', ansi(wine, t['subject']), '--port', port)
+    sender.run('approval', '--kind', '4', '--doc-kind', '8', '--action', '1', '--drafter', t['sender'],
+               '--subject', t['subject'], '--port', port)
     assert client.wait_log(r'^received list shown: 2 rows$')
     window = inspector.find(title=t['caption'], cls='#32770', visible=True, timeout_ms=10000)
     document = inspector.listview(LIST, hwnd=window['hwnd'])
