@@ -5,7 +5,8 @@
 #   scripts/demo.sh            start the client (on $DISPLAY when set, otherwise on a private Xvfb)
 #   scripts/demo.sh --stop     end a running demo client through "APPEXIT"
 #
-# Environment: MIRELO_DEMO_LOCALE (default ko_KR.UTF-8; en_US.UTF-8 for the English resources),
+# Environment: MIRELO_DEMO_LOCALE (default ko_KR.UTF-8; en_US.UTF-8, ja_JP.UTF-8 or zh_CN.UTF-8 for the
+#              English, Japanese or Chinese resources),
 #              MIRELO_DEMO_PORT (notification port given in the link; by default 7333, or the next
 #              free one when another program holds it).
 # The whole log is kept in build/demo/demo.log, the build's output in build/demo/build.log.
@@ -25,7 +26,7 @@ export LANG=$locale LC_ALL=$locale
 program_dir=$WINEPREFIX/drive_c/Mirelo
 
 code_page=cp1252
-case $locale in ko_KR*) code_page=cp949 ;; esac
+case $locale in ko_KR*) code_page=cp949 ;; ja_JP*) code_page=cp932 ;; zh_CN*) code_page=gbk ;; esac
 
 stop_client() {
     [ -f "$state/display" ] || { echo "demo: no demo client is running" >&2; return 1; }

@@ -72,3 +72,13 @@ def test_the_end_of_input_prints_what_is_left(filter_process):
     assert read_line(filter_process, 5) == '[Mirelo] ' + 'z' * 64
     assert filter_process.wait(5) == 0
     assert os.read(filter_process.stdout.fileno(), 100) == b''
+
+
+@pytest.mark.parametrize('locale, text', [('ko_KR.UTF-8', '종료'), ('ja_JP.UTF-8', '終了 バージョン情報'),
+                                          ('zh_CN.UTF-8', '退出 关于'), ('en_US.UTF-8', 'café')])
+def test_a_piece_cut_inside_a_double_byte_character_decodes_whole_in_each_locale(locale, text):
+    sys.path.insert(0, str(SCRIPT.parent))
+    from wine_log import code_page_of, parse_log
+    line = ('x' * 63 + text).encode(code_page_of(locale))  # the first piece ends on a lead byte
+    stderr = b''.join(debugstr(piece) for piece in pieces(line)).decode('latin-1')
+    assert parse_log(stderr, code_page_of(locale)) == ['x' * 63 + text]
