@@ -26,7 +26,7 @@ TEXTS = {
         'caption': '通知', 'view': '表示', 'ok': 'OK', 'about': 'Quillon グループウェア通知プログラム',
         'confirm': '確認', 'yes': 'はい', 'no': 'いいえ', 'question': '未確認のメッセージがあります。',
         'columns': [' ヒント', ' 種類', ' 時刻', ' 件名', ' 送信者'], 'kinds': ['決裁', 'メール'],
-        'subject': '四半期報告', 'sender': '山田太郎 (営業部)', 'alert_title': '避難訓練',
+        'subject': '四半期報告', 'sender': '山田太郎 (営業部)', 'board': 'お知らせ', 'alert_title': '避難訓練',
     },
     'zh': {
         'menu': ('关于*|总在最前[x]|窗口位置>(居中|左上|右上|左下|右下[x])|'
@@ -36,7 +36,7 @@ TEXTS = {
         'caption': '通知', 'view': '查看', 'ok': '确定', 'about': 'Quillon 协同办公通知程序',
         'confirm': '确认', 'yes': '是', 'no': '否', 'question': '还有尚未查看的消息。',
         'columns': [' 提示', ' 类型', ' 时间', ' 标题', ' 发送人'], 'kinds': ['审批', '邮件'],
-        'subject': '季度报告', 'sender': '王小明 (销售部)', 'alert_title': '消防演习',
+        'subject': '季度报告', 'sender': '王小明 (销售部)', 'board': '公告', 'alert_title': '消防演习',
     },
 }
 
@@ -107,16 +107,21 @@ def test_the_document_pop_ups(mirelo, sender, inspector, wine, t):
               url='http://gw/m')
     sender.run('approval', '--kind', '4', '--doc-kind', '8', '--action', '1', '--drafter', t['sender'],
                '--subject', t['subject'], '--function', 'f', '--url', 'http://gw/a', '--port', port)
-    for family in ('mail', 'approval'):
+    sender.run('bbs', '--poster', t['sender'], '--board', t['board'], '--title', t['subject'], '--function', 'f',
+               '--url', 'http://gw/b', '--port', port)
+    sender.run('schedule', '--requester', t['sender'], '--subject', t['subject'], '--port', port)
+    for family in ('mail', 'approval', 'bbs', 'schedule'):
         shown(client, family)
     windows = popups(inspector)
-    assert len(windows) == 2
+    assert len(windows) == 4
     for window in windows:
         assert window['title'] == t['caption']
         assert inspector.control(window, VIEW)['text'] == t['view'] and inspector.control(window, OK)['text'] == t['ok']
-    shot(wine, mirelo, 'approval', windows[0])
-    inspector.click(hwnd=windows[0]['hwnd'], control=OK)
-    shot(wine, mirelo, 'mail', windows[1])
+    # They lie over each other: each is photographed on top, then closed.
+    for name, window in zip(('schedule', 'bbs', 'approval', 'mail'), windows):
+        shot(wine, mirelo, name, window)
+        inspector.click(hwnd=window['hwnd'], control=OK)
+        assert client.wait_log(rf'^pop-up {name} closed$')
 
 
 def test_the_message_notice_and_notifier_pop_ups(mirelo, sender, inspector, wine, t):
