@@ -6,8 +6,8 @@
  * client; what a code means to them is theirs to decide.
  *
  * Calling convention and linking
- *   PingoProxy.dll is a 32-bit x86 library that needs only user32. Its one function is __stdcall and
- *   exported under its plain name, so GetProcAddress(module, "PingoSendMessage") finds it; programs
+ *   PingoProxy.dll is a 32-bit x86 library that needs only user32. Its functions are __stdcall and
+ *   exported under their plain names, so GetProcAddress(module, "PingoSendMessage") finds it; programs
  *   built with mingw-w64 can also link its import library.
  *
  * int PingoSendMessage(int code, const char* text)
@@ -20,14 +20,22 @@
  *   Returns 0 when no notifier window exists (nothing is sent), else 1 after every send. The replies of
  *   the receivers are ignored.
  *
+ * int PingoSendMessages(const int* codes, int count, const char* text)
+ *   The same for `count` codes with one search of the desktop: each window found receives one
+ *   WM_COPYDATA per code, the codes in their order, the windows in the order above for each code. A
+ *   window that has not answered within 5 seconds (or is gone) receives nothing more of this call, so a
+ *   hung receiver holds its caller for at most that long per window. Returns 0 when no notifier window
+ *   exists or `count` is not positive, else 1. For a caller with many codes to hand over: the search
+ *   walks every window of the desktop, and its cost grows with them.
+ *
  * Threads
- *   The function may be called from any thread at the same time. Only one search of the desktop runs
+ *   Both functions may be called from any thread at the same time. Only one search of the desktop runs
  *   at a time; the sends of different callers may overlap. Each send blocks the calling thread until
- *   the receiver has handled the message, so a receiver that hangs holds its caller: call from a
- *   thread of its own where that matters.
+ *   the receiver has handled the message (PingoSendMessages: or its time is up), so a receiver that
+ *   hangs holds its caller: call from a thread of its own where that matters.
  *
  * Results
- *   The function never throws and never shows anything.
+ *   Neither function throws nor shows anything.
  */
 #ifndef PINGOPROXY_H
 #define PINGOPROXY_H
@@ -43,6 +51,7 @@ extern "C" {
 #endif
 
 int PINGOPROXY_CALL PingoSendMessage(int code, const char* text);
+int PINGOPROXY_CALL PingoSendMessages(const int* codes, int count, const char* text);
 
 #ifdef __cplusplus
 }

@@ -27,7 +27,7 @@ int SearchWindows(SearchState& state, const WindowTree& tree, WindowId start, co
         if (start == 0) start = tree.Desktop();
     }
     DepthScope scope(state);
-    for (WindowId child = tree.FirstChild(start); child != 0; child = tree.NextSibling(child)) {
+    for (const WindowId child : tree.Children(start)) {
         SearchWindows(state, tree, child, pattern);
         if (tree.ClassName(child).find(pattern) != std::string::npos && state.foundCount < kMaxFound) {
             state.found[static_cast<std::size_t>(state.foundCount++)] = child;

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace pingoproxy {
 
@@ -12,14 +13,14 @@ using WindowId = std::uintptr_t;
 inline constexpr char kNotifierClassPattern[] = "QXPingoMsgWnd";
 inline constexpr int kMaxFound = 10;
 
-// The window tree the search walks. The platform answers with the desktop, a window's first child
-// and its next sibling in z-order, and its class name.
+// The window tree the search walks. The platform answers with the desktop, a window's children in
+// z-order, and a window's class name. The children of a window are read at once, before any of them is
+// searched: a window that goes away during the search must not cut its siblings off.
 class WindowTree {
 public:
     virtual ~WindowTree() = default;
     virtual WindowId Desktop() const = 0;
-    virtual WindowId FirstChild(WindowId window) const = 0;
-    virtual WindowId NextSibling(WindowId window) const = 0;
+    virtual std::vector<WindowId> Children(WindowId window) const = 0;
     virtual std::string ClassName(WindowId window) const = 0;
 };
 

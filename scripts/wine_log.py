@@ -13,8 +13,9 @@ import re
 import select
 import sys
 
-# Wine cuts a long debug string after about 300 characters and marks the cut with "...".
-DEBUGSTR = re.compile(r'^[0-9a-f]+:(?:warn|trace|fixme|err):debugstr:OutputDebugStringA "(.*)"(\.\.\.)?$')
+# Wine cuts a long debug string after about 300 characters and marks the cut with "...". With
+# WINEDEBUG=+timestamp each line starts with the time in seconds.
+DEBUGSTR = re.compile(r'^(?: *\d+\.\d+:)?[0-9a-f]+:(?:warn|trace|fixme|err):debugstr:OutputDebugStringA "(.*)"(\.\.\.)?$')
 _SIMPLE_ESCAPES = {'n': 10, 'r': 13, 't': 9, '\\': 92, '"': 34, '0': 0}
 # The client writes a long line in pieces of this many bytes (client/win/log.cpp): a shorter piece
 # ends its line, a full one may be continued by a "[Mirelo+] " piece.

@@ -1,9 +1,9 @@
 #include "forwarding/forwarding_win.h"
 
-#include <memory>
 #include <vector>
 
 #include "PingoProxy.h"
+#include "forwarding/code_batcher.h"
 #include "forwarding/send_data_payload.h"
 #include "web/url_policy.h"
 #include "win/log.h"
@@ -42,19 +42,36 @@ std::vector<HWND> FindBizWindows() {
     return found;
 }
 
-// The argument block of one NotifyLocalApps thread: allocated by the starter, freed by the thread.
-struct PingoCall {
-    int code;
-    const char* text;
-};
+// Distinct runs of codes that may wait while the notifier windows are being told: a burst of one code
+// is one run, so only a receiver that stops answering for long fills this.
+constexpr std::size_t kRunsWaiting = 64;
+// Codes handed over per desktop search, so that the windows found stay current in a long batch.
+constexpr std::size_t kCodesPerSearch = 256;
 
-DWORD WINAPI PingoThread(void* parameter) {
-    try {
-        const std::unique_ptr<PingoCall> call(static_cast<PingoCall*>(parameter));
-        PingoSendMessage(call->code, call->text);
-    } catch (...) {
+void TellNotifiers(const std::vector<int>& codes) {
+    PingoSendMessages(codes.data(), static_cast<int>(codes.size()), nullptr);
+    Log("local apps: %d codes handed over\n", static_cast<int>(codes.size()));
+}
+
+void TellNotifiers(const std::vector<CodeRun>& batch) {
+    std::vector<int> codes;
+    for (const CodeRun& run : batch) {
+        for (std::uint32_t i = 0; i < run.count; ++i) {
+            codes.push_back(run.code);
+            if (codes.size() == kCodesPerSearch) {
+                TellNotifiers(codes);
+                codes.clear();
+            }
+        }
     }
-    return 0;
+    if (!codes.empty()) TellNotifiers(codes);
+}
+
+CodeBatcher& Notifiers() {
+    // Never destroyed: a delivery may wait on a slow receiver, and the end of the process must not.
+    static CodeBatcher* const batcher =
+        new CodeBatcher(kRunsWaiting, [](const std::vector<CodeRun>& batch) { TellNotifiers(batch); });
+    return *batcher;
 }
 
 }  // namespace
@@ -90,12 +107,12 @@ void SendData(int type, const std::string& functionName, const std::string& call
 
 bool IsBizAppPresent() { return FindWindowA(kBizClass, nullptr) != nullptr; }
 
-win::UniqueKernelHandle NotifyLocalApps(int code) {
-    auto call = std::make_unique<PingoCall>(PingoCall{code, nullptr});
-    win::UniqueKernelHandle thread(CreateThread(nullptr, 0, &PingoThread, call.get(), 0, nullptr));
-    // A thread that started owns the block; one that could not start leaves it here to be freed.
-    if (thread) call.release();
-    return thread;
+bool NotifyLocalApps(int code) {
+    if (Notifiers().Post(code)) return true;
+    Log("local apps: code %d not handed over, the notifier windows are not answering\n", code);
+    return false;
 }
+
+bool WaitForLocalApps(DWORD milliseconds) { return Notifiers().WaitIdle(std::chrono::milliseconds(milliseconds)); }
 
 }  // namespace mirelo

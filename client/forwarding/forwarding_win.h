@@ -4,8 +4,6 @@
 
 #include <string>
 
-#include "win/handles.h"
-
 namespace mirelo {
 
 // Hands a request to open a page to the business applications of the suite on this desktop: the first
@@ -16,9 +14,14 @@ void SendData(int type, const std::string& functionName, const std::string& call
 // True when a top-level window of class "QXNotifyBiz" exists.
 bool IsBizAppPresent();
 
-// Tells every notifier window of the desktop the code through PingoSendMessage (no text), on a thread
-// of its own so that a slow receiver never holds the caller. The thread's handle may be ignored (it is
-// closed then); nobody needs to wait on it. An empty handle means the thread could not be started.
-win::UniqueKernelHandle NotifyLocalApps(int code);
+// Tells every notifier window of the desktop the code through PingoProxy (no text), on the one
+// forwarding worker, so that a slow receiver never holds the caller. Codes queued while the worker is
+// busy go together with one search of the desktop; every window receives its codes in the order of
+// the calls. False when the code was not queued (the worker has been held so long that the queue is
+// full), which is logged.
+bool NotifyLocalApps(int code);
+
+// Waits until every queued code has been handed over, at most `milliseconds`; true when it was.
+bool WaitForLocalApps(DWORD milliseconds);
 
 }  // namespace mirelo

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <deque>
 #include <set>
 
 #include "core/main_frame_win.h"
@@ -19,6 +20,10 @@ using win::Log;
 namespace {
 
 constexpr UINT_PTR kAutoCloseTimer = 0;
+// Pop-ups that close by themselves and may be open at once. They lie on one another at the place
+// DisplayPos gives, so beyond a screenful of them a newer one hides the older: a flood replaces the
+// oldest instead of piling windows up (each one costs the user-interface thread and the desktop).
+constexpr std::size_t kMaxAutoClosing = 30;
 
 bool g_closePending = false;
 
@@ -37,6 +42,33 @@ std::set<HWND>& LivePopups() {
     return popups;
 }
 
+struct AutoClose {
+    HWND window;
+    ULONGLONG due;  // GetTickCount64 time
+};
+
+// The pop-ups waiting for their FloatTime, oldest first.
+std::deque<AutoClose>& AutoClosing() {
+    static std::deque<AutoClose> waiting;
+    return waiting;
+}
+
+// A timer message comes only when no other message waits, so in a flood of notifications the
+// pop-ups' timers may not come for as long as it lasts: every new pop-up first closes those whose time
+// is up, and the oldest beyond kMaxAutoClosing.
+void CloseOverdue() {
+    const ULONGLONG now = GetTickCount64();
+    const std::deque<AutoClose> snapshot = AutoClosing();
+    std::size_t open = snapshot.size();
+    for (const AutoClose& popup : snapshot) {
+        const bool overdue = popup.due <= now;
+        if (!overdue && open < kMaxAutoClosing) continue;
+        if (!overdue) Log("pop-up closed before its time: %d pop-ups open\n", static_cast<int>(open));
+        if (LivePopups().count(popup.window) != 0) DestroyWindow(popup.window);
+        --open;
+    }
+}
+
 }  // namespace
 
 CPopup::CPopup(const PopupLook& look) : Dialog(look.templateId), look_(look) {}
@@ -44,6 +76,7 @@ CPopup::CPopup(const PopupLook& look) : Dialog(look.templateId), look_(look) {}
 CPopup::~CPopup() = default;
 
 bool CPopup::ShowPopup() {
+    if (look_.autoClose) CloseOverdue();
     ClientSettings& settings = Settings();
     if (settings.QueryCloseApp && look_.list != kListNone) {
         settings.OpenPopupLists[static_cast<std::size_t>(look_.list)].push_back(this);
@@ -83,8 +116,10 @@ BOOL CPopup::OnInitDialog() {
     ShowWindow(GetDlgItem(Handle(), kViewButton), view ? SW_SHOW : SW_HIDE);
     StartClip();
     const ClientSettings& settings = Settings();
-    if (look_.autoClose && settings.FloatTime != 0)
+    if (look_.autoClose && settings.FloatTime != 0) {
         SetTimer(Handle(), kAutoCloseTimer, static_cast<UINT>(settings.FloatTime), nullptr);
+        AutoClosing().push_back(AutoClose{Handle(), GetTickCount64() + static_cast<UINT>(settings.FloatTime)});
+    }
 
     GetWindowRect(Handle(), &window);
     const bool topmost = (GetWindowLongA(Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
@@ -215,6 +250,7 @@ void CPopup::DestroyPopupsTitled(const std::string& caption) {
 
 void CPopup::OnFinalDestroy() {
     LivePopups().erase(Handle());
+    std::erase_if(AutoClosing(), [this](const AutoClose& popup) { return popup.window == Handle(); });
     ClientSettings& settings = Settings();
     if (look_.list != kListNone) {
         auto& list = settings.OpenPopupLists[static_cast<std::size_t>(look_.list)];

@@ -94,8 +94,24 @@ def test_is_biz_app_present(forwarding, desktop):
 
 def test_notify_local_apps_hands_the_code_to_the_notifier_windows(forwarding, desktop):
     notifiers = desktop.start('pingo', '--windows', '3', '--nested')
-    output, _ = forwarding('notify', 100)
-    assert output == 'NotifyLocalApps thread ended\n'
+    output, log = forwarding('notify', 100)
+    assert output == 'NotifyLocalApps done\n'
+    assert log == ['local apps: 1 codes handed over']
     expected = search_order(notifiers.windows(), 'QXPingoMsgWnd')
     received = notifiers.wait_received(len(expected))
     assert [(r.window, r.code, r.byte_count) for r in received] == [(i, 100, 0) for i in expected]
+
+
+def test_codes_queued_together_reach_every_notifier_window_in_their_order(forwarding, desktop):
+    # Slow receivers: the codes queued while the first is handed over wait and go together.
+    notifiers = desktop.start('pingo', '--windows', '3', '--nested', '--answer-ms', '50')
+    codes = [100, 100, 7, 100, 200, 200]
+    output, log = forwarding('notify', *codes)
+    assert output == 'NotifyLocalApps done\n'
+    # One search for the first code, one for all the others.
+    handed = [int(line.split()[2]) for line in log if line.startswith('local apps: ')]
+    assert sum(handed) == len(codes) and len(handed) <= 2, handed
+    expected = search_order(notifiers.windows(), 'QXPingoMsgWnd')
+    received = notifiers.wait_received(len(expected) * len(codes))
+    for window in expected:
+        assert [r.code for r in received if r.window == window] == codes

@@ -96,3 +96,29 @@ def test_calls_from_many_threads_at_once_each_reach_the_same_ten_windows(check, 
     assert sorted(by_code) == list(range(first_code, first_code + threads * calls))
     for code, windows in by_code.items():
         assert windows == expected, f'code {code}'
+
+
+def test_a_batch_reaches_every_window_with_its_codes_in_order(check, notifiers):
+    stand_in = notifiers('--windows', '12', '--nested')
+    expected = search_order(stand_in.windows(), PATTERN)[:10]
+    codes = [100, 100, 7, 200, 100]
+    assert check('batch', *codes).startswith('PingoSendMessages(5 codes) = 1 in ')
+    received = stand_in.wait_received(len(codes) * 10)
+    assert [(r.code, r.window, r.byte_count) for r in received] == [(c, w, 0) for c in codes for w in expected]
+
+
+def test_a_batch_without_a_notifier_window_returns_0(check, notifiers):
+    decoys = notifiers('--windows', '0')
+    assert check('batch', 1, 2).startswith('PingoSendMessages(2 codes) = 0 in ')
+    assert decoys.received() == []
+
+
+def test_a_batch_stops_waiting_for_a_window_that_does_not_answer(check, notifiers):
+    # Each code would hold the caller 6 s per window; after 5 s without an answer a window gets no more.
+    stand_in = notifiers('--windows', '2', '--answer-ms', '6000')
+    output = check('batch', 1, 2, 3, timeout=120)
+    took_ms = int(output.split(' in ')[1].split()[0])
+    assert took_ms < 2 * 6000 + 2000, output  # not 3 codes x 2 windows x 6 s
+    # The second window may still get the first code, once the stand-in is free again; nothing after it.
+    received = stand_in.wait_received(2, timeout=20)
+    assert received and {r.code for r in received} == {1}, received

@@ -1,10 +1,10 @@
 // forwarding-check senddata TYPE NAME URL    SendData(TYPE, NAME, URL)
 // forwarding-check present                   prints "IsBizAppPresent=1" or "IsBizAppPresent=0"
-// forwarding-check notify CODE               NotifyLocalApps(CODE), then waits for its thread to end
+// forwarding-check notify CODE...            NotifyLocalApps(CODE) for each, then waits until all are handed over
 //
 // The client's forwarding functions, run alone so that a test can watch their "[Mirelo] " debug lines
 // and what the stand-in windows receive. Exit code 0 when the call was made, 2 on bad arguments, 1 when
-// the notify thread could not be started.
+// a code was not queued or not handed over within 30 seconds.
 #include <windows.h>
 
 #include <cstdio>
@@ -23,17 +23,21 @@ int main(int argc, char** argv) {
         std::printf("IsBizAppPresent=%d\n", mirelo::IsBizAppPresent() ? 1 : 0);
         return 0;
     }
-    if (argc == 3 && std::strcmp(argv[1], "notify") == 0) {
-        const mirelo::win::UniqueKernelHandle thread = mirelo::NotifyLocalApps(std::atoi(argv[2]));
-        if (!thread) {
-            std::puts("NotifyLocalApps: no thread");
+    if (argc >= 3 && std::strcmp(argv[1], "notify") == 0) {
+        for (int i = 2; i < argc; ++i) {
+            if (!mirelo::NotifyLocalApps(std::atoi(argv[i]))) {
+                std::printf("NotifyLocalApps(%s) refused\n", argv[i]);
+                return 1;
+            }
+        }
+        // The client never waits; this program must, or it would end before the worker has sent.
+        if (!mirelo::WaitForLocalApps(30000)) {
+            std::puts("NotifyLocalApps: still sending after 30 s");
             return 1;
         }
-        // The client never waits; this program must, or it would end before the thread has sent.
-        WaitForSingleObject(thread.Get(), INFINITE);
-        std::puts("NotifyLocalApps thread ended");
+        std::puts("NotifyLocalApps done");
         return 0;
     }
-    std::fputs("usage: forwarding-check senddata TYPE NAME URL | present | notify CODE\n", stderr);
+    std::fputs("usage: forwarding-check senddata TYPE NAME URL | present | notify CODE...\n", stderr);
     return 2;
 }

@@ -1,10 +1,12 @@
 // pingoproxy-check send CODE [TEXT]
 // pingoproxy-check threads THREADS CALLS CODE
+// pingoproxy-check batch CODE...
 //
 // Loads PingoProxy.dll with LoadLibraryA and finds PingoSendMessage by its plain name, as any program of
 // the suite may. "send" makes one call (without TEXT the text is NULL) and prints its result; "threads"
 // starts THREADS threads that wait for one signal and then each make CALLS calls, with the code
-// CODE + thread * CALLS + call and no text, and prints how many calls returned 1. Exit code 0 when the
+// CODE + thread * CALLS + call and no text, and prints how many calls returned 1; "batch" hands the codes
+// to PingoSendMessages in one call (no text) and prints its result and how long it took. Exit code 0 when the
 // library was loaded and every call returned (whatever it returned), 2 on bad arguments, 1 otherwise.
 #include <windows.h>
 
@@ -19,6 +21,7 @@
 namespace {
 
 using SendFunction = decltype(&PingoSendMessage);
+using BatchFunction = decltype(&PingoSendMessages);
 
 SendFunction send = nullptr;
 HANDLE startSignal = nullptr;
@@ -73,15 +76,33 @@ int SendFromThreads(int threadCount, int calls, int code) {
     return 0;
 }
 
+int SendBatch(HMODULE library, int count, char** codeArgs) {
+    const auto batch =
+        reinterpret_cast<BatchFunction>(reinterpret_cast<void*>(GetProcAddress(library, "PingoSendMessages")));
+    if (batch == nullptr) {
+        std::printf("GetProcAddress(\"PingoSendMessages\") failed: %lu\n", GetLastError());
+        return 1;
+    }
+    std::vector<int> codes;
+    for (int i = 0; i < count; ++i) codes.push_back(std::atoi(codeArgs[i]));
+    const ULONGLONG started = GetTickCount64();
+    const int result = batch(codes.data(), count, nullptr);
+    std::printf("PingoSendMessages(%d codes) = %d in %llu ms\n", count, result,
+                static_cast<unsigned long long>(GetTickCount64() - started));
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const bool sendMode = argc >= 3 && argc <= 4 && std::strcmp(argv[1], "send") == 0;
     const bool threadMode = argc == 5 && std::strcmp(argv[1], "threads") == 0;
-    if (!sendMode && !threadMode) {
+    const bool batchMode = argc >= 3 && std::strcmp(argv[1], "batch") == 0;
+    if (!sendMode && !threadMode && !batchMode) {
         std::fputs(
             "usage: pingoproxy-check send CODE [TEXT]\n"
-            "       pingoproxy-check threads THREADS CALLS CODE\n",
+            "       pingoproxy-check threads THREADS CALLS CODE\n"
+            "       pingoproxy-check batch CODE...\n",
             stderr);
         return 2;
     }
@@ -95,8 +116,9 @@ int main(int argc, char** argv) {
         std::printf("GetProcAddress(\"PingoSendMessage\") failed: %lu\n", GetLastError());
         return 1;
     }
-    const int result = sendMode ? SendOnce(std::atoi(argv[2]), argc == 4 ? argv[3] : nullptr)
-                                : SendFromThreads(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
+    const int result = batchMode  ? SendBatch(library, argc - 2, argv + 2)
+                       : sendMode ? SendOnce(std::atoi(argv[2]), argc == 4 ? argv[3] : nullptr)
+                                  : SendFromThreads(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
     std::fflush(stdout);
     FreeLibrary(library);
     return result;

@@ -4,14 +4,16 @@
 //   stand-in.exe biz [--windows N] [--log FILE]
 //                                             a business application window of class "QXNotifyBiz", or
 //                                             N of them (shown, z-order from top in creation order)
-//   stand-in.exe pingo [--windows N] [--nested] [--log FILE]
+//   stand-in.exe pingo [--windows N] [--nested] [--answer-ms MS] [--log FILE]
 //                                             hidden notifier windows: N top-level ones whose class
 //                                             names contain "QXPingoMsgWnd" (exactly, with a prefix, a
 //                                             suffix or both, in turn), after two top-level decoys whose
 //                                             classes do not ("QXPingoMsgWn", "qxpingomsgwnd_decoy");
 //                                             --nested adds a notifier child to the first decoy, and to
 //                                             the first notifier a notifier child with a notifier child
-//                                             of its own and a plain child ("StandInPlain")
+//                                             of its own and a plain child ("StandInPlain");
+//                                             --answer-ms makes each WM_COPYDATA take that long, as a
+//                                             busy program would
 // Each logs what it receives (WM_COPYDATA with its bytes, WM_CLOSE) to the log file, one line per
 // event, and ends on WM_CLOSE. With several windows, every window is logged at start
 // ("window index=I hwnd=0x... class=C parent=P", P -1 for a top-level window), then whether the
@@ -19,6 +21,7 @@
 // WM_COPYDATA line ends with the receiving window's " window=I class=C hwnd=0x...".
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cwchar>
@@ -29,6 +32,7 @@ namespace {
 
 FILE* g_log = nullptr;
 bool g_severalWindows = false;
+DWORD g_answerMs = 0;
 
 struct StandInWindow {
     HWND hwnd = nullptr;
@@ -88,7 +92,10 @@ void DestroyAll() {
 
 LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_COPYDATA: LogCopyData(hwnd, reinterpret_cast<const COPYDATASTRUCT*>(lParam)); return TRUE;
+        case WM_COPYDATA:
+            LogCopyData(hwnd, reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+            if (g_answerMs != 0) Sleep(g_answerMs);
+            return TRUE;
         case WM_CLOSE:
             LogLine("close");
             DestroyAll();
@@ -188,7 +195,7 @@ int wmain(int argc, wchar_t** argv) {
         std::fputs(
             "usage: stand-in.exe messenger [--log FILE]\n"
             "       stand-in.exe biz [--windows N] [--log FILE]\n"
-            "       stand-in.exe pingo [--windows N] [--nested] [--log FILE]\n",
+            "       stand-in.exe pingo [--windows N] [--nested] [--answer-ms MS] [--log FILE]\n",
             stderr);
         return 2;
     }
@@ -198,6 +205,8 @@ int wmain(int argc, wchar_t** argv) {
         if (std::wcscmp(argv[i], L"--nested") == 0) nested = true;
         if (i + 1 >= argc) continue;
         if (std::wcscmp(argv[i], L"--log") == 0) g_log = _wfopen(argv[i + 1], L"a");
+        if (std::wcscmp(argv[i], L"--answer-ms") == 0)
+            g_answerMs = static_cast<DWORD>(std::clamp(_wtoi(argv[i + 1]), 0, 10000));
         if (std::wcscmp(argv[i], L"--windows") == 0) {
             count = _wtoi(argv[i + 1]);
             g_severalWindows = true;

@@ -47,5 +47,6 @@ int RunClose(const Args& args, JsonWriter& json);
 int RunCopyData(const Args& args, JsonWriter& json);
 int RunListView(const Args& args, JsonWriter& json);
 int RunListViewClick(const Args& args, JsonWriter& json);
+int RunProcess(const Args& args, JsonWriter& json);
 
 }  // namespace winspect

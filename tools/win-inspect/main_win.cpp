@@ -40,6 +40,10 @@ constexpr wchar_t kHelp[] =
       item N or of row N of a list view.
   input
       SendInput of a one-pixel mouse move and back, so GetLastInputInfo sees user input.
+  process --name EXE
+      What the first process of that executable name holds: threads, handles, USER and GDI objects
+      (GetGuiResources; null where the system does not count them, as under Wine) and its windows,
+      children included.
 
   TARGET: --hwnd H | --title T | --class C (title and class may be combined), with [--visible]
           and [--timeout-ms N] to wait for the window to appear.
@@ -89,6 +93,7 @@ const std::vector<Command>& Commands() {
          WithTarget({{L"--control", Number}, {L"--column", Number}, {L"--row", Number}, {L"--double", Flag}}),
          RunListViewClick},
         {L"input", {}, RunInput},
+        {L"process", {{L"--name", Text}}, RunProcess},
     };
     return commands;
 }

@@ -24,29 +24,27 @@ public:
         return id;
     }
     void FailOn(WindowId window) { failing_ = window; }
+    // The window is destroyed while its class name is read, as a closing pop-up may be mid-search.
+    void DestroyOnRead(WindowId window) { destroyed_ = window; }
 
     WindowId Desktop() const override { return kDesktop; }
-    WindowId FirstChild(WindowId window) const override {
+    std::vector<WindowId> Children(WindowId window) const override {
         const auto found = children_.find(window);
-        return found == children_.end() || found->second.empty() ? 0 : found->second.front();
-    }
-    WindowId NextSibling(WindowId window) const override {
-        const std::vector<WindowId>& siblings = children_.at(parents_.at(window));
-        for (std::size_t i = 0; i + 1 < siblings.size(); ++i) {
-            if (siblings[i] == window) return siblings[i + 1];
-        }
-        return 0;
+        return found == children_.end() ? std::vector<WindowId>() : found->second;
     }
     std::string ClassName(WindowId window) const override {
         if (window == failing_) throw std::runtime_error("class name");
-        return classes_.at(window);
+        const std::string name = classes_.at(window);
+        if (window == destroyed_) std::erase(children_[parents_.at(window)], window);
+        return name;
     }
 
 private:
     WindowId next_ = kDesktop + 1;
     WindowId failing_ = 0;
+    WindowId destroyed_ = 0;
     std::map<WindowId, std::string> classes_;
-    std::map<WindowId, std::vector<WindowId>> children_;
+    mutable std::map<WindowId, std::vector<WindowId>> children_;
     std::map<WindowId, WindowId> parents_;
 };
 
@@ -86,6 +84,15 @@ TEST(WindowSearch, DescendantsComeBeforeTheirWindowAndSiblingsInZOrder) {
     tree.Add(top, "Button");
     const WindowId last = tree.Add(kDesktop, "QXPingoMsgWnd");
     EXPECT_EQ(SearchDesktop(tree), (std::vector<WindowId>{underDecoy, grandchild, child, sibling, top, last}));
+}
+
+TEST(WindowSearch, AWindowDestroyedDuringTheSearchDoesNotCutOffItsSiblings) {
+    ScriptedTree tree;
+    const WindowId popup = tree.Add(kDesktop, "#32770");
+    tree.Add(popup, "Button");
+    const WindowId notifier = tree.Add(kDesktop, "QXPingoMsgWnd");
+    tree.DestroyOnRead(popup);
+    EXPECT_EQ(SearchDesktop(tree), std::vector<WindowId>{notifier});
 }
 
 TEST(WindowSearch, OnlyTheFirstTenFoundAreKept) {

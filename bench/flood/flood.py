@@ -1,0 +1,216 @@
+#!/usr/bin/env python3
+"""Flood benchmark: mail notifications at a steady rate to Mirelo.exe under Wine, FloatTime 500.
+
+Runs two floods twice each (300 at 50 per second, 5,000 at 20 per second) against one client with three
+notifier windows on the desktop, and prints for every flood: how long each pop-up stayed (show to close,
+max and p99) against FloatTime + 1 s, the process's threads, handles, USER and GDI objects before and
+after, its resident memory, the datagrams relayed to the messenger against those sent and the codes the
+notifier windows received; then every goal and whether it was met. --load runs a competing busy loop
+per core (at nice 10) during the floods. Needs the native and Windows builds.
+
+Usage: bench/flood/flood.py [--load] [--quick] [--client-dir DIR]
+"""
+from __future__ import annotations
+
+import argparse
+import pathlib
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+REPO = pathlib.Path(__file__).resolve().parents[2]
+sys.path.insert(0, str(REPO / 'tests' / 'e2e'))
+
+from flood_watch import (TIMESTAMPED, closed_count, linux_pid, linux_threads, mail_datagram,  # noqa: E402
+                         percentile, popup_events, process_stats, send_steadily, show_to_close_ms)
+from mirelo_client import MireloInstall, free_port, payload  # noqa: E402
+from sender import Sender  # noqa: E402
+from stand_in import StandIn  # noqa: E402
+from wine_session import WineSession, windows_build_dir  # noqa: E402
+from winspect import WinInspect  # noqa: E402
+
+FLOAT_TIME_MS = 500
+CLOSE_GOAL_MS = FLOAT_TIME_MS + 1000
+NOTIFIERS = 3
+MAIL_CODE = 100
+# The band a count must come back to after a flood, around where it stood before the first.
+BANDS = {'threads': 2, 'handles': 30, 'user_objects': 10, 'gdi_objects': 20, 'windows': 2}
+RSS_GOAL_KB = 10 * 1024
+
+
+class Sampler:
+    """Samples the Linux thread count and resident memory of the client while a flood runs."""
+
+    def __init__(self, pid: int | None):
+        self.pid = pid
+        self.peak_threads = 0
+        self.peak_rss_kb = 0
+        self._stop = threading.Event()
+        self._thread = threading.Thread(target=self._run, daemon=True)
+
+    def _run(self) -> None:
+        while not self._stop.wait(1.0):
+            self.peak_threads = max(self.peak_threads, linux_threads(self.pid) or 0)
+            try:
+                status = pathlib.Path(f'/proc/{self.pid}/status').read_text()
+                rss = int(status.split('VmRSS:')[1].split()[0])
+                self.peak_rss_kb = max(self.peak_rss_kb, rss)
+            except (OSError, IndexError, ValueError):
+                pass
+
+    def __enter__(self) -> 'Sampler':
+        self._thread.start()
+        return self
+
+    def __exit__(self, *exc) -> None:
+        self._stop.set()
+        self._thread.join()
+
+
+def busy_loops(cores: int) -> list[subprocess.Popen]:
+    return [subprocess.Popen(['nice', '-n', '10', sys.executable, '-c', 'while True: pass']) for _ in range(cores)]
+
+
+def main() -> int:
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument('--load', action='store_true', help='a competing busy loop per core during the floods')
+    parser.add_argument('--quick', action='store_true', help='floods of 100 at 50/s and 300 at 20/s')
+    parser.add_argument('--client-dir', type=pathlib.Path, default=None,
+                        help='the Windows build whose Mirelo.exe runs (default: this tree\'s)')
+    parser.add_argument('--locale', default='ko_KR.UTF-8')
+    parser.add_argument('--work', type=pathlib.Path, default=None,
+                        help='keep the Wine prefix and the logs in this folder (default: a temporary one)')
+    args = parser.parse_args()
+
+    tools_dir = windows_build_dir() / 'tools'
+    client_dir = args.client_dir or windows_build_dir()
+    floods = [(100, 50), (300, 20)] if args.quick else [(300, 50), (5000, 20)]
+    sender = Sender(REPO / 'build' / 'native')
+    datagram = mail_datagram(sender)
+    results = []
+    load = busy_loops(2) if args.load else []
+    try:
+        with tempfile.TemporaryDirectory(prefix='mirelo-flood-') as temporary:
+            session = WineSession(args.work or pathlib.Path(temporary), args.locale)
+            session.start()
+            try:
+                results = run_floods(session, tools_dir, client_dir, sender, datagram, floods)
+            finally:
+                session.stop()
+    finally:
+        for process in load:
+            process.kill()
+    return report(results, args.load)
+
+
+def run_floods(session, tools_dir, client_dir, sender, datagram, floods):
+    install = MireloInstall(session, client_dir, 'flood')
+    install.write_ini(install.program_ini, {'Version': '1', 'FloatTime': str(FLOAT_TIME_MS)})
+    inspector = WinInspect(tools_dir / 'win-inspect.exe', lambda a, timeout: session.run(a, timeout=timeout))
+    notifiers = StandIn(session, inspector, tools_dir, install.logs, 'pingo', 'pingo', '--windows', str(NOTIFIERS))
+    notifiers.wait_ready()
+    port = free_port()
+    client = install.start(payload(ListenPort=str(port)), env=TIMESTAMPED)
+    if not client.wait_log(r'^main frame created'):
+        raise SystemExit('the client did not start')
+    pid = linux_pid(session.prefix, 'Mirelo.exe')
+    results = []
+    with sender.listen(port + 1) as listener:
+        # One notification first, so that the workers that stay for the life of the client exist.
+        send_steadily(datagram, port, 1, 1)
+        client.wait_count(r'^pop-up mail closed', 1, timeout=30)
+        time.sleep(2)
+        start = process_stats(session, tools_dir)
+        relayed_before = len(listener.received())
+        for count, rate in floods:
+            for repeat in (1, 2):
+                before = process_stats(session, tools_dir)
+                events_before = len(popup_events(client.stderr_path, 'mail'))
+                closed_before = closed_count(client.stderr_path, 'mail')
+                codes_before = len(notifiers.received())
+                with Sampler(pid) as sampler:
+                    late = send_steadily(datagram, port, count, rate)
+                    listener.wait_for(relayed_before + count, timeout=60)
+                    wait_closed(client, closed_before, count, timeout=60)
+                time.sleep(3)
+                after = process_stats(session, tools_dir)
+                events = popup_events(client.stderr_path, 'mail')[events_before:]
+                delays, still_open = show_to_close_ms(events)
+                relayed = len(listener.received()) - relayed_before
+                relayed_before += relayed
+                notifiers.wait_received(codes_before + count * NOTIFIERS, timeout=30)
+                codes = sum(1 for r in notifiers.received()[codes_before:] if r.code == MAIL_CODE)
+                results.append({'flood': f'{count} at {rate}/s', 'repeat': repeat, 'sent': count, 'late_s': late,
+                                'shown': sum(1 for _, w in events if w == 'shown'), 'open': still_open,
+                                'delays': delays, 'start': start, 'before': before, 'after': after,
+                                'relayed': relayed, 'codes': codes, 'peak_threads': sampler.peak_threads,
+                                'peak_rss_kb': sampler.peak_rss_kb})
+                print_flood(results[-1], flush=True)
+    install.stop_all()
+    notifiers.stop()
+    return results
+
+
+def wait_closed(client, closed_before: int, count: int, timeout: float) -> None:
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline and closed_count(client.stderr_path, 'mail') < closed_before + count:
+        time.sleep(1)
+
+
+def stat_text(stats, key: str) -> str:
+    value = getattr(stats, key) if stats is not None else None
+    return '?' if value is None else str(value)
+
+
+def print_flood(r: dict, flush: bool = False) -> None:
+    d = r['delays']
+    print(f"flood {r['flood']} #{r['repeat']}: sent {r['sent']} (last {r['late_s']:.2f} s late), shown {r['shown']}, "
+          f"closed {len(d)}, still open {r['open']}", flush=flush)
+    print(f"  show->close ms: max {max(d, default=float('nan')):.0f}, p99 {percentile(d, 0.99):.0f}, "
+          f"median {percentile(d, 0.5):.0f} (goal <= {CLOSE_GOAL_MS})", flush=flush)
+    for key in ('threads', 'handles', 'user_objects', 'gdi_objects', 'windows'):
+        print(f"  {key}: start {stat_text(r['start'], key)}, before {stat_text(r['before'], key)}, "
+              f"after {stat_text(r['after'], key)}", flush=flush)
+    print(f"  resident KB after {stat_text(r['after'], 'rss_kb')}, peak {r['peak_rss_kb']}; "
+          f"Linux threads peak {r['peak_threads']}", flush=flush)
+    print(f"  messenger relay {r['relayed']} of {r['sent']}; notifier codes {r['codes']} "
+          f"of {r['shown'] * NOTIFIERS} ({NOTIFIERS} windows x pop-ups shown)", flush=flush)
+
+
+def in_band(r: dict, key: str) -> bool | None:
+    start, after = r['start'], r['after']
+    if start is None or after is None or getattr(start, key) is None or getattr(after, key) is None:
+        return None
+    return abs(getattr(after, key) - getattr(start, key)) <= BANDS[key]
+
+
+def report(results: list[dict], loaded: bool) -> int:
+    print(f"\nGoals ({'with' if loaded else 'without'} a competing CPU load):")
+    met_all = True
+
+    def goal(text: str, met: bool | None) -> None:
+        nonlocal met_all
+        verdict = 'met' if met else ('not measurable' if met is None else 'NOT MET')
+        met_all = met_all and met is not False
+        print(f'  {verdict:>14}: {text}')
+
+    for r in results:
+        name = f"{r['flood']} #{r['repeat']}"
+        closed_on_time = r['open'] == 0 and r['shown'] == r['sent'] and max(r['delays'], default=0) <= CLOSE_GOAL_MS
+        goal(f'{name}: all {r["sent"]} pop-ups shown and closed within FloatTime + 1 s', closed_on_time)
+        for key in BANDS:
+            goal(f'{name}: {key} back within {BANDS[key]} of the start', in_band(r, key))
+        goal(f'{name}: the messenger got every datagram', r['relayed'] == r['sent'])
+    for flood in dict.fromkeys(r['flood'] for r in results):
+        pair = [r for r in results if r['flood'] == flood]
+        rss = [r['after'].rss_kb if r['after'] else None for r in pair]
+        measurable = len(rss) == 2 and None not in rss
+        goal(f'{flood}: resident memory after the second within 10 MB of after the first',
+             abs(rss[1] - rss[0]) <= RSS_GOAL_KB if measurable else None)
+    return 0 if met_all else 1
+
+
+if __name__ == '__main__':
+    sys.exit(main())
