@@ -1,4 +1,4 @@
-// store-bench [--store N] [--batch N] [--single N]
+// store-bench [--store N] [--batch N] [--single N] [--summary]
 //
 // Appends a batch of records (default 1,000) to a store file of N records (default 100,000), once as
 // the client stores an XML batch (one load and one save of the file for the whole batch) and once one
@@ -6,7 +6,8 @@
 // from the same file; the times and their ratio are printed. --single limits how many records the
 // second run stores and scales its time up to the whole batch. Then the batch is timed against stores
 // of a quarter, a half and the whole size, to show how the time grows with the store.
-// The records carry Korean texts in code page 949, as on a Korean desktop.
+// The batch is also set against a plain read and write of the same file through the store's own
+// file operations; --summary stops after that figure. The records carry Korean texts in code page 949, as on a Korean desktop.
 
 #include <stdlib.h>
 
@@ -33,7 +34,11 @@ struct Settings {
     int store = 100000;
     int batch = 1000;
     int single = 0;  // 0: the whole batch one at a time
+    bool summary = false;  // only the batch against the plain read and write
 };
+
+// A batch may cost at most this many times a plain read and write of the same file.
+constexpr double kGoalRatio = 3.0;
 
 const mirelo::IconvCodec kCodec("CP949");
 
@@ -65,6 +70,10 @@ std::optional<int> Number(const char* text) {
 
 bool ParseArgs(int argc, char** argv, Settings* settings) {
     for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--summary") == 0) {
+            settings->summary = true;
+            continue;
+        }
         int* target = std::strcmp(argv[i], "--store") == 0    ? &settings->store
                       : std::strcmp(argv[i], "--batch") == 0  ? &settings->batch
                       : std::strcmp(argv[i], "--single") == 0 ? &settings->single
@@ -114,6 +123,22 @@ public:
 
     double LastCpu() const { return lastCpu_; }
 
+    // The same file read and written back through the store's own file operations, with no XML work:
+    // the floor that the batch is measured against. Best of three, as the batch is one run.
+    double PlainReadWrite(const fs::path& store) {
+        const fs::path work = Copy(store);
+        double best = 0;
+        for (int run = 0; run < 3; ++run) {
+            const auto start = Clock::now();
+            const mirelo::StoreFiles::Contents contents = files_.Read(work.string());
+            const std::string error = files_.Replace(work.string(), contents.bytes);
+            const double seconds = Seconds(Clock::now() - start);
+            if (!error.empty()) std::fprintf(stderr, "store-bench: %s\n", error.c_str());
+            best = run == 0 ? seconds : std::min(best, seconds);
+        }
+        return best;
+    }
+
     // The first `count` records of the batch, each with its own load and save.
     double OneByOne(const fs::path& store, const std::vector<mirelo::NotificationRecord>& batch, int count) {
         const fs::path work = Copy(store);
@@ -138,7 +163,7 @@ int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);  // each figure as soon as it is known: the second run takes minutes
     Settings settings;
     if (!ParseArgs(argc, argv, &settings)) {
-        std::fprintf(stderr, "usage: store-bench [--store N] [--batch N] [--single N]\n");
+        std::fprintf(stderr, "usage: store-bench [--store N] [--batch N] [--single N] [--summary]\n");
         return 2;
     }
     const int single = settings.single > 0 ? std::min(settings.single, settings.batch) : settings.batch;
@@ -156,6 +181,17 @@ int main(int argc, char** argv) {
                 static_cast<double>(fs::file_size(store)) / 1e6, settings.batch);
     const double batchSeconds = bench.Batch(store, batch);
     std::printf("batch, one load and one save:      %8.3f s (%.3f s processor time)\n", batchSeconds, bench.LastCpu());
+    const double plainSeconds = bench.PlainReadWrite(store);
+    const double plainRatio = batchSeconds / plainSeconds;
+    std::printf("plain read and write of the file:  %8.3f s\n", plainSeconds);
+    std::printf("RESULT store batch of %d into %d records | %.3f s against %.3f s plain read and write, ratio %.2f "
+                "| <= %.0f x plain read and write | %s\n",
+                settings.batch, settings.store, batchSeconds, plainSeconds, plainRatio, kGoalRatio,
+                plainRatio <= kGoalRatio ? "met" : "NOT met");
+    if (settings.summary) {
+        fs::remove_all(folder);
+        return 0;
+    }
     const double singleSeconds = bench.OneByOne(store, batch, single) * settings.batch / single;
     std::printf("one record at a time (%d saves): %8.3f s%s\n", settings.batch, singleSeconds,
                 single < settings.batch ? (" (" + std::to_string(single) + " timed, scaled up)").c_str() : "");
