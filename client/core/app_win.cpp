@@ -10,6 +10,7 @@
 #include "resources/string_ids.h"
 #include "store/support_win.h"
 #include "win/dialog.h"
+#include "win/lazy_library.h"
 #include "win/log.h"
 #include "win/message_box.h"
 #include "win/resources.h"
@@ -86,6 +87,7 @@ bool CMireloApp::InitInstance() {
         return false;
     }
     frame->ArmLogOutCheck();
+    win::PreloadLibraries();
     return true;
 }
 

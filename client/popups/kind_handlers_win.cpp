@@ -16,6 +16,7 @@
 #include "store/macros_win.h"
 #include "store/payload_text.h"
 #include "win/log.h"
+#include "win/lazy_library.h"
 #include "win/resources.h"
 
 namespace mirelo {
@@ -73,7 +74,7 @@ bool Show(const PopupLook& look, DocumentContent content) {
 void PlayNotificationSound(int stringId) {
     const std::string name = win::LoadText(stringId);
     win::Log("sound: %s\n", name.c_str());
-    sndPlaySoundA(name.c_str(), SND_ASYNC);
+    LAZY_CALL(WinMm, sndPlaySoundA, FALSE, name.c_str(), SND_ASYNC);
 }
 
 void KindHandler::Decode(int kind, const char* payload, int length) {
@@ -159,7 +160,7 @@ void ApprovalHandler::PlaySound() const {
         PlayNotificationSound(soundId);
     } else {
         win::Log("sound: \n");
-        sndPlaySoundA("", SND_ASYNC);
+        LAZY_CALL(WinMm, sndPlaySoundA, FALSE, "", SND_ASYNC);
     }
 }
 

@@ -95,8 +95,10 @@ void CDispatcher::Present(int kind, KindHandler& handler, const char* payload, i
         spoken.documentKind = approval_->DocumentKindText();
         spoken.action = approval_->ActionText();
     }
-    if (plan.playSound) handler.PlaySound();
+    // The pop-up first: opening the sound (and, the first time, the sound library) would otherwise
+    // delay the window; both still start within this one dispatch.
     if (plan.showPopup) handler.Show();
+    if (plan.playSound) handler.PlaySound();
 
     ParseRecordLine(line, record);
     record.kind = kind;

@@ -12,6 +12,7 @@
 #include "store/registry_win.h"
 #include "vocelink.h"
 #include "win/log.h"
+#include "win/lazy_library.h"
 
 #include <mutex>
 #include <string_view>
@@ -112,7 +113,7 @@ int SpeakText(const std::string& libraryDir, const std::string& text) {
             Log("speech: the audio is not a complete WAVE image; not played\n");
         } else {
             Log("speech: playing %d bytes of audio\n", length);
-            if (sndPlaySoundA(audio, SND_MEMORY)) {
+            if (LAZY_CALL(WinMm, sndPlaySoundA, FALSE, audio, SND_MEMORY)) {
                 Log("speech: played\n");
             } else {
                 Log("Cannot play sound in memory: %ld\n", static_cast<long>(GetLastError()));

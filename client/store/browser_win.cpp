@@ -9,6 +9,7 @@
 #include "popups/popup_text.h"
 #include "web/url_policy.h"
 #include "win/log.h"
+#include "win/lazy_library.h"
 #include "win/nested_loop.h"
 
 namespace mirelo {
@@ -29,8 +30,8 @@ HWND BrowserWindow(IWebBrowser2* browser) {
 // Drives Internet Explorer; false when its automation object cannot be created.
 bool OpenInInternetExplorer(const std::string& url, const Rect& target) {
     IWebBrowser2* browser = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_InternetExplorer, nullptr, CLSCTX_LOCAL_SERVER, IID_IWebBrowser2,
-                                reinterpret_cast<void**>(&browser))) ||
+    if (FAILED(LAZY_CALL(Ole32, CoCreateInstance, E_FAIL, CLSID_InternetExplorer, nullptr, CLSCTX_LOCAL_SERVER,
+                         IID_IWebBrowser2, reinterpret_cast<void**>(&browser))) ||
         browser == nullptr) {
         return false;
     }
@@ -44,14 +45,13 @@ bool OpenInInternetExplorer(const std::string& url, const Rect& target) {
                         SUCCEEDED(browser->put_Height(target.Height()));
 
     const std::u16string wide = SystemCodec().Decode(url, CodePage::Ansi);
-    VARIANT address;
-    VariantInit(&address);
+    VARIANT address{};  // VT_EMPTY
     address.vt = VT_BSTR;
-    address.bstrVal = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(wide.data()), static_cast<UINT>(wide.size()));
-    VARIANT empty;
-    VariantInit(&empty);
+    address.bstrVal = LAZY_CALL(OleAut32, SysAllocStringLen, nullptr, reinterpret_cast<const OLECHAR*>(wide.data()),
+                                static_cast<UINT>(wide.size()));
+    VARIANT empty{};
     browser->Navigate2(&address, &empty, &empty, &empty, &empty);
-    VariantClear(&address);
+    LAZY_CALL(OleAut32, VariantClear, E_FAIL, &address);
     browser->put_Visible(VARIANT_TRUE);
     if (const HWND window = BrowserWindow(browser)) {
         // Some hosts (Wine among them) do not implement the geometry properties: place the window.
@@ -61,6 +61,13 @@ bool OpenInInternetExplorer(const std::string& url, const Rect& target) {
     browser->Release();
     win::Log("browser: page opened\n");
     return true;
+}
+
+// OleUninitialize returns nothing; it is called only after OleInitialize loaded the library.
+void OleUninitializeLoaded() {
+    if (const FARPROC found = win::Ole32().Find("OleUninitialize")) {
+        reinterpret_cast<decltype(&::OleUninitialize)>(reinterpret_cast<void*>(found))();
+    }
 }
 
 }  // namespace
@@ -74,13 +81,13 @@ void OpenInBrowser(const std::string& url, int width, int height) {
     const win::NestedLoop pumping;
     const Rect target = FitBrowserWindow(WorkArea(), width, height);
     win::Log("browser: %s at (%d,%d)-(%d,%d)\n", url.c_str(), target.left, target.top, target.right, target.bottom);
-    const HRESULT ole = OleInitialize(nullptr);
+    const HRESULT ole = LAZY_CALL(Ole32, OleInitialize, E_FAIL, nullptr);
     if (!OpenInInternetExplorer(url, target)) {
         // Current Windows has retired Internet Explorer: the default browser opens the page.
         win::Log("browser: default browser\n");
         ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     }
-    if (SUCCEEDED(ole)) OleUninitialize();
+    if (SUCCEEDED(ole)) OleUninitializeLoaded();
 }
 
 }  // namespace mirelo

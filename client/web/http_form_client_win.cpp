@@ -42,17 +42,20 @@ void HttpFormClient::CloseHandles() {
 }
 
 bool HttpFormClient::Open(const UrlParts& parts, const std::string& agent) {
-    session_.Reset(InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, "", "", 0));
+    session_.Reset(LAZY_CALL(WinInet, InternetOpenA, nullptr, agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, "", "", 0));
     if (!session_) return Fail(GetLastError());
     for (const DWORD option :
          {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT}) {
         DWORD timeout = kTimeoutMs;
-        InternetSetOptionA(session_.Get(), option, &timeout, sizeof(timeout));
+        LAZY_CALL(WinInet, InternetSetOptionA, FALSE, session_.Get(), option, &timeout, sizeof(timeout));
     }
-    connection_.Reset(InternetConnectA(session_.Get(), parts.host.c_str(), static_cast<INTERNET_PORT>(parts.port),
-                                       nullptr, nullptr, INTERNET_SERVICE_HTTP, kConnectFlags, 0));
+    connection_.Reset(LAZY_CALL(WinInet, InternetConnectA, nullptr, session_.Get(), parts.host.c_str(),
+                                static_cast<INTERNET_PORT>(parts.port), nullptr, nullptr, INTERNET_SERVICE_HTTP,
+                                kConnectFlags, 0));
     if (!connection_) return Fail(GetLastError());
-    if (const DWORD result = InternetAttemptConnect(0); result != ERROR_SUCCESS) return Fail(result);
+    if (const DWORD result = LAZY_CALL(WinInet, InternetAttemptConnect, ERROR_MOD_NOT_FOUND, 0);
+        result != ERROR_SUCCESS)
+        return Fail(result);
     return true;
 }
 
@@ -61,12 +64,13 @@ bool HttpFormClient::Post(const UrlParts& parts) {
     const char* acceptTypes[] = {"*/*", nullptr};
     DWORD flags = kConnectFlags | INTERNET_FLAG_FORMS_SUBMIT;
     if (IsSecureScheme(parts.scheme)) flags |= INTERNET_FLAG_SECURE;
-    request_.Reset(
-        HttpOpenRequestA(connection_.Get(), "POST", parts.path.c_str(), "HTTP/1.0", nullptr, acceptTypes, flags, 0));
+    request_.Reset(LAZY_CALL(WinInet, HttpOpenRequestA, nullptr, connection_.Get(), "POST", parts.path.c_str(),
+                             "HTTP/1.0", nullptr, acceptTypes, flags, 0));
     if (!request_) return Fail(GetLastError());
-    HttpAddRequestHeadersA(request_.Get(), kAcceptHeader, static_cast<DWORD>(-1), HTTP_ADDREQ_FLAG_REPLACE);
-    if (!HttpSendRequestA(request_.Get(), kContentType, static_cast<DWORD>(-1), body.data(),
-                          static_cast<DWORD>(body.size()))) {
+    LAZY_CALL(WinInet, HttpAddRequestHeadersA, FALSE, request_.Get(), kAcceptHeader, static_cast<DWORD>(-1),
+              HTTP_ADDREQ_FLAG_REPLACE);
+    if (!LAZY_CALL(WinInet, HttpSendRequestA, FALSE, request_.Get(), kContentType, static_cast<DWORD>(-1), body.data(),
+                   static_cast<DWORD>(body.size()))) {
         return Fail(GetLastError());
     }
     return true;
@@ -77,7 +81,7 @@ bool HttpFormClient::ReadResponse() {
     while (bodyLength_ < kBufferSize) {
         const auto piece = static_cast<DWORD>(std::min<std::size_t>(kReadPiece, kBufferSize - bodyLength_));
         DWORD read = 0;
-        if (!InternetReadFile(request_.Get(), body_.data() + bodyLength_, piece, &read)) {
+        if (!LAZY_CALL(WinInet, InternetReadFile, FALSE, request_.Get(), body_.data() + bodyLength_, piece, &read)) {
             lastError_ = GetLastError();  // what arrived before the failure still counts as the answer
             break;
         }
@@ -87,7 +91,8 @@ bool HttpFormClient::ReadResponse() {
     std::fill(rawHeaders_.begin(), rawHeaders_.end(), '\0');
     DWORD size = kBufferSize;
     DWORD index = 0;
-    if (!HttpQueryInfoA(request_.Get(), HTTP_QUERY_RAW_HEADERS_CRLF, rawHeaders_.data(), &size, &index)) {
+    if (!LAZY_CALL(WinInet, HttpQueryInfoA, FALSE, request_.Get(), HTTP_QUERY_RAW_HEADERS_CRLF, rawHeaders_.data(),
+                   &size, &index)) {
         return Fail(GetLastError());
     }
     return true;

@@ -8,10 +8,11 @@
 
 #include "web/http_form.h"
 #include "win/handles.h"
+#include "win/lazy_library.h"
 
 namespace mirelo {
 
-inline void CloseInternetHandle(HINTERNET handle) { InternetCloseHandle(handle); }
+inline void CloseInternetHandle(HINTERNET handle) { LAZY_CALL(WinInet, InternetCloseHandle, FALSE, handle); }
 using UniqueInternetHandle = win::UniqueHandle<HINTERNET, CloseInternetHandle, nullptr>;
 
 // Posts form parameters to a web server over WinINet (HTTP/1.0, url-encoded body, no percent-encoding)
