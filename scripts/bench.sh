@@ -63,6 +63,8 @@ for name in store vocelink reception flood compare; do
         grep -v '^RESULT ' "$logs/$name.log" | grep -E '^(machine load|  first|[A-Za-z]+: start-up runs)' || true
         grep '^RESULT ' "$logs/$name.log" | sed 's/^RESULT //' |
             awk -F' [|] ' '{ printf "  %-44s %s\n  %-44s goal %s: %s\n", $1, $2, "", $3, $4 }'
+    elif grep -q '^Goals' "$logs/$name.log"; then
+        sed -n '/^Goals/,$p' "$logs/$name.log" | sed 's/^/  /'
     else
         sed 's/^/  /' "$logs/$name.log" | tail -n 12
     fi
