@@ -7,6 +7,8 @@
 #include "reception/notify_client_win.h"
 #include "resources/resource.h"
 #include "resources/string_ids.h"
+#include "store/history_store_win.h"
+#include "store/history_window_win.h"
 #include "store/support_win.h"
 #include "tray/tray_menu.h"
 #include "tray/tray_menu_win.h"
@@ -190,6 +192,10 @@ void CMainFrame::OnCommand(int id) {
         Exit();
         return;
     }
+    if (id == kCmdHistory) {
+        ShowHistoryWindow();
+        return;
+    }
     if (const SettingsCommandResult result = ApplySettingsCommand(id, settings); result.handled) {
         if (result.positionChanged) RefreshWorkArea();
         Log("setting command %d\n", id);
@@ -221,6 +227,8 @@ void CMainFrame::OnDestroy() {
     destroying_ = true;
     if (Settings().AutoKill) KillTimer(Handle(), kLogOutTimer);
     KillTimer(Handle(), kIdleTimer);
+    CloseHistoryWindow();
+    FlushHistory();
     client_.reset();
     Log("main frame destroyed\n");
     PostQuitMessage(0);

@@ -129,6 +129,8 @@ void ClientSettings::Reload() {
     UrgentLabel = host_.LoadText(IDS_URGENT_LABEL);
     ShowApprConst = ReadBool("ShowApprConst", "0");
     ReceiveListMode = ReadBool("UseRecvListDlg", "0");
+    QuietWhilePresenting = ReadBool("QuietWhilePresenting", "1");
+    KeepHistory = ReadBool("KeepHistory", "1");
 }
 
 void ClientSettings::Save() {
@@ -152,6 +154,8 @@ void ClientSettings::Save() {
         WriteBool("Reflesh", Reflesh);
         WriteInt("NotifyLogOutType", NotifyLogOutType);
         WriteInt("FloatTime", FloatTime);
+        WriteBool("QuietWhilePresenting", QuietWhilePresenting);
+        WriteBool("KeepHistory", KeepHistory);
     }
     IPAddress.clear();
     BrowserTitle.clear();

@@ -133,6 +133,10 @@ public:
     int ReservedInt = 0;
     bool QueryCloseApp = true;
     bool MessengerOnline = false;
+    // Notifications that would pop up are held while the user presents or runs a full-screen program.
+    bool QuietWhilePresenting = true;
+    // The notifications that passed the filters are kept in a history file beside the store.
+    bool KeepHistory = true;
     // Open pop-up windows, one list per pop-up family; the windows own themselves.
     std::array<std::vector<const void*>, kPopupFamilyCount> OpenPopupLists;
 

@@ -83,6 +83,23 @@ std::string StoreFileName(std::string_view userKey) {
     return FileNameSafe(userKey) + "_alerts.xml";
 }
 
+std::string HistoryFileName(std::string_view userKey) {
+    return userKey.empty() ? "history.xml" : FileNameSafe(userKey) + "_history.xml";
+}
+
+std::string HistoryArchiveName(std::string_view userKey, std::string_view date, int attempt) {
+    std::string name = HistoryFileName(userKey);
+    name.resize(name.size() - 4);  // ".xml"
+    name += '-';
+    name += FileNameSafe(date);
+    if (attempt > 1) {
+        name += '-';
+        name += std::to_string(attempt);
+    }
+    name += ".xml";
+    return name;
+}
+
 bool HasAppExit(std::string_view commandLine) { return commandLine.find(kAppExitArgument) != std::string_view::npos; }
 
 std::string CommandLinePath(std::string_view commandLine) {

@@ -37,6 +37,11 @@ std::vector<AppliedField> ApplyStartupPayload(std::string_view payload, ClientSe
 
 // The store file's name in the program folder for a user key.
 std::string StoreFileName(std::string_view userKey);
+// The history file beside it: "<UserKey>_history.xml".
+std::string HistoryFileName(std::string_view userKey);
+// The history's archive of a day (date as YYYYMMDD): "<UserKey>_history-<date>.xml" for attempt 1,
+// "<UserKey>_history-<date>-<attempt>.xml" after it.
+std::string HistoryArchiveName(std::string_view userKey, std::string_view date, int attempt);
 
 // "APPEXIT" anywhere in the command line (case-sensitive).
 bool HasAppExit(std::string_view commandLine);

@@ -37,9 +37,10 @@ private:
     };
 
     // Decodes the payload with the kind's handler and, under the filters, plays, shows or lists it.
-    void Present(int kind, KindHandler& handler, const char* payload, int length, NotificationRecord& record,
+    // Returns whether it was held while the user presents.
+    bool Present(int kind, KindHandler& handler, const char* payload, int length, NotificationRecord& record,
                  SpokenTexts& spoken);
-    void DispatchAlert(const char* payload, int length);
+    bool DispatchAlert(const char* payload, int length);
 
     std::unique_ptr<BbsHandler> bbs_;
     std::unique_ptr<MailHandler> mail_;

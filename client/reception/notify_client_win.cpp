@@ -2,6 +2,7 @@
 
 #include "core/settings_win.h"
 #include "reception/notify_sockets_win.h"
+#include "reception/quiet_win.h"
 #include "store/received_list_win.h"
 #include "tray/tray_frame_win.h"
 #include "win/log.h"
@@ -100,12 +101,18 @@ void CNotifyClient::Destroy() {
     userId_.clear();
     socket_.reset();
     listenSocket_.reset();
+    quiet_.reset();
     receivedList_.reset();
 }
 
 CReceivedListOwner& CNotifyClient::ReceivedList() {
     if (!receivedList_) receivedList_ = std::make_unique<CReceivedListOwner>();
     return *receivedList_;
+}
+
+CQuietHold& CNotifyClient::Quiet() {
+    if (!quiet_) quiet_ = std::make_unique<CQuietHold>();
+    return *quiet_;
 }
 
 void CNotifyClient::SetUserId(const std::string& userId) {

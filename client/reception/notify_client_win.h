@@ -13,6 +13,7 @@ class CTrayFrame;
 class CNotifySocket;
 class CNotifyListenSocket;
 class CReceivedListOwner;
+class CQuietHold;
 
 // Owns the tray icon and the receiving socket of the selected mode (UDP by default, TCP listener
 // with ListenMode), and relays accepted datagrams to the local messenger.
@@ -39,6 +40,8 @@ public:
     UINT IconId() const { return icon_.uID; }
     // The received-list window and its items, shared by every receiving socket.
     CReceivedListOwner& ReceivedList();
+    // The notifications held while the user presents, shared like the received list.
+    CQuietHold& Quiet();
 
 private:
     NOTIFYICONDATAA icon_{};
@@ -48,6 +51,7 @@ private:
     std::unique_ptr<CNotifySocket> socket_;
     std::unique_ptr<CNotifyListenSocket> listenSocket_;
     std::unique_ptr<CReceivedListOwner> receivedList_;
+    std::unique_ptr<CQuietHold> quiet_;
     sockaddr_in messenger_{};
     bool messengerKnown_ = false;
 };

@@ -39,7 +39,7 @@ bool PassesSaveOptions(const NotificationRecord& record, const SaveOptions& opti
 }
 
 StoreReport NotificationStore::Save(std::span<const NotificationRecord> records, const std::string& path,
-                                    const std::function<SaveOptions()>& options) {
+                                    const std::function<SaveOptions()>& options, const StoreCap* cap) {
     StoreReport report;
     std::vector<const NotificationRecord*> selected;
     for (const NotificationRecord& record : records) {
@@ -77,6 +77,7 @@ StoreReport NotificationStore::Save(std::span<const NotificationRecord> records,
     report.firstId = nextId_;
     int id = nextId_;
     for (const NotificationRecord* record : selected) document.Append(*record, id++, codec_);
+    if (cap != nullptr) RollOver(document, path, *cap, report);
     report.error = files_.Replace(path, document.Serialize(codec_));
     if (!report.error.empty()) {
         report.outcome = StoreOutcome::Unwritable;
@@ -101,6 +102,31 @@ std::string NotificationStore::KeepAside(const std::string& path, std::string* e
     return {};
 }
 
+void NotificationStore::RollOver(StoreDocument& document, const std::string& path, const StoreCap& cap,
+                                 StoreReport& report) {
+    const std::size_t count = document.Count();
+    if (count <= cap.maxRecords || cap.keepRecords >= count || !cap.archivePath) return;
+    const std::size_t oldest = count - cap.keepRecords;
+    // The archive is written whole beside the file first and then given its name, so that an archive
+    // is either complete or absent; the file gives the records up only once they are there.
+    const std::string written = path + ".roll";
+    report.rollError = files_.Replace(written, document.CopyOldest(oldest).Serialize(codec_));
+    if (!report.rollError.empty()) return;
+    for (int attempt = 1; attempt <= kBadNameAttempts; ++attempt) {
+        const std::string target = cap.archivePath(attempt);
+        switch (files_.MoveAside(written, target, &report.rollError)) {
+            case StoreFiles::Move::Moved:
+                document.RemoveOldest(oldest);
+                report.rolled = static_cast<int>(oldest);
+                report.archive = target;
+                return;
+            case StoreFiles::Move::TargetExists: continue;
+            case StoreFiles::Move::Failed: return;
+        }
+    }
+    report.rollError = "every archive name up to " + cap.archivePath(kBadNameAttempts) + " is taken";
+}
+
 std::string DescribeStoreReport(const StoreReport& report, const std::string& path) {
     const std::string counts =
         std::to_string(report.stored) + " stored, " + std::to_string(report.filtered) + " filtered by the save options";
@@ -112,6 +138,10 @@ std::string DescribeStoreReport(const StoreReport& report, const std::string& pa
             if (report.load == StoreLoad::Damaged) {
                 text += "; the damaged file (" + report.damage + ") was kept as " + report.keptAs;
             }
+            if (report.rolled > 0) {
+                text += "; the oldest " + std::to_string(report.rolled) + " moved to " + report.archive;
+            }
+            if (!report.rollError.empty()) text += "; the oldest could not be archived: " + report.rollError;
             return text;
         }
         case StoreOutcome::NothingToStore: return "store: nothing to store, " + counts;

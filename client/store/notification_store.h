@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -59,6 +60,15 @@ enum class StoreOutcome {
     Unwritable,      // the new file could not be written or renamed: nothing stored, old file kept
 };
 
+// A bound on a store file: when a save leaves more than maxRecords elements, the oldest go to an
+// archive file of their own and the file keeps the newest keepRecords. archivePath names the
+// archive for attempt 1, 2, ...; a name already taken is never overwritten.
+struct StoreCap {
+    std::size_t maxRecords = 0;
+    std::size_t keepRecords = 0;
+    std::function<std::string(int attempt)> archivePath;
+};
+
 struct StoreReport {
     StoreOutcome outcome = StoreOutcome::NothingToStore;
     int passed = 0;  // records the save options let through
@@ -69,6 +79,9 @@ struct StoreReport {
     std::string damage;                 // why the file was found damaged
     std::string keptAs;                 // where a damaged file went
     std::string error;
+    int rolled = 0;         // the oldest records moved to the archive
+    std::string archive;    // where they went
+    std::string rollError;  // why the roll-over failed (the file then keeps them)
 };
 
 // The history of notifications in the store file. One object per process: it numbers the stored
@@ -79,14 +92,17 @@ public:
 
     // Appends every record the options let through to the file, in order, with one read and one write.
     // The options are asked for each record, so a change takes effect with the next record.
+    // With a cap, the oldest records roll over into an archive as the cap says.
     StoreReport Save(std::span<const NotificationRecord> records, const std::string& path,
-                     const std::function<SaveOptions()>& options);
+                     const std::function<SaveOptions()>& options, const StoreCap* cap = nullptr);
 
     int NextId() const { return nextId_; }
 
 private:
     // Moves a damaged file to the first free "<name>.bad", "<name>.2.bad", ...; "" when none could be used.
     std::string KeepAside(const std::string& path, std::string* error);
+    // Moves the oldest records past the cap into a new archive file.
+    void RollOver(StoreDocument& document, const std::string& path, const StoreCap& cap, StoreReport& report);
 
     StoreFiles& files_;
     const TextCodec& codec_;

@@ -4,6 +4,7 @@
 
 #include "core/code_page_win.h"
 #include "core/settings_win.h"
+#include "store/history_window_win.h"
 #include "store/notification_store.h"
 #include "store/registry_win.h"
 #include "win/async_socket.h"
@@ -119,12 +120,16 @@ SaveOptions ReadSaveOptions(const std::string& userKey) {
 }
 
 NotificationStore& ProcessStore() {
-    static Win32StoreFiles files;
-    static NotificationStore store(files, SystemCodec());
+    static NotificationStore store(WindowsStoreFiles(), SystemCodec());
     return store;
 }
 
 }  // namespace
+
+StoreFiles& WindowsStoreFiles() {
+    static Win32StoreFiles files;
+    return files;
+}
 
 void SaveNotifications(std::span<const NotificationRecord> records, const std::string& storePath) {
     try {
@@ -132,6 +137,7 @@ void SaveNotifications(std::span<const NotificationRecord> records, const std::s
         const StoreReport report =
             ProcessStore().Save(records, storePath, [&userKey] { return ReadSaveOptions(userKey); });
         win::LogText(DescribeStoreReport(report, storePath) + "\n");
+        if (report.stored > 0) PostHistoryChanged();
     } catch (const std::exception& error) {
         win::Log("store: %d not stored: %s\n", static_cast<int>(records.size()), error.what());
     }

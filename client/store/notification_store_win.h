@@ -16,4 +16,8 @@ void SaveNotifications(std::span<const NotificationRecord> records, const std::s
 // The same for one record.
 void SaveNotification(const NotificationRecord& record, const std::string& storePath);
 
+class StoreFiles;
+// The store's file operations on Windows; they hold no state, so any thread may use them.
+StoreFiles& WindowsStoreFiles();
+
 }  // namespace mirelo

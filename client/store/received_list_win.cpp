@@ -164,7 +164,16 @@ void CReceivedListOwner::OnDialogClosed() {
 }
 
 void CReceivedListOwner::Add(ReceivedListItem item) {
-    if (items_.Add(std::move(item))) {
+    std::vector<ReceivedListItem> one;
+    one.push_back(std::move(item));
+    Add(std::move(one));
+}
+
+void CReceivedListOwner::Add(std::vector<ReceivedListItem> items) {
+    if (items.empty()) return;
+    bool dropped = false;
+    for (ReceivedListItem& item : items) dropped = items_.Add(std::move(item)) || dropped;
+    if (dropped) {
         win::Log("received list: the oldest row gave way (%u rows at most)\n",
                  static_cast<unsigned>(ReceivedItemList::kMaxItems));
     }

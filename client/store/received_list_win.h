@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "reception/received_item_list.h"
 
 namespace mirelo {
@@ -20,6 +22,8 @@ public:
 
     // Puts a notification at the head of the list and shows the list in front.
     void Add(ReceivedListItem item);
+    // Puts several notifications at the head, the last one on top, and shows the list once.
+    void Add(std::vector<ReceivedListItem> items);
     // The open window, null when none.
     HWND Window() const;
     // The window tells its owner that it is going.

@@ -216,4 +216,29 @@ std::vector<StoreEntry> StoreDocument::Entries() const {
     return entries;
 }
 
+std::size_t StoreDocument::Count() const {
+    std::size_t count = 0;
+    for ([[maybe_unused]] pugi::xml_node element : Root().children("Notification")) ++count;
+    return count;
+}
+
+StoreDocument StoreDocument::CopyOldest(std::size_t count) const {
+    StoreDocument copy;
+    pugi::xml_node root = copy.document_.document_element();
+    for (pugi::xml_node element = Root().child("Notification"); element && count > 0;
+         element = element.next_sibling("Notification"), --count) {
+        root.append_copy(element);
+    }
+    return copy;
+}
+
+void StoreDocument::RemoveOldest(std::size_t count) {
+    pugi::xml_node root = Root();
+    for (; count > 0; --count) {
+        const pugi::xml_node element = root.child("Notification");
+        if (!element) break;
+        root.remove_child(element);
+    }
+}
+
 }  // namespace mirelo

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -55,6 +56,13 @@ public:
 
     // The "Notification" elements below the root, in file order.
     std::vector<StoreEntry> Entries() const;
+    // How many "Notification" elements the root holds.
+    std::size_t Count() const;
+    // A new store holding copies of the oldest `count` "Notification" elements, and their removal.
+    StoreDocument CopyOldest(std::size_t count) const;
+    void RemoveOldest(std::size_t count);
+    // The root element, for readers that walk the elements themselves.
+    pugi::xml_node Root() const { return document_.document_element(); }
 
 private:
     void Reset();

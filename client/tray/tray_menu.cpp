@@ -25,6 +25,7 @@ bool* UsageSwitch(int command, ClientSettings& s) {
         case kCmdUseSchedule: return &s.UseGSNotify;
         case kCmdAlwaysOnTop: return &s.UseBringOnTop;
         case kCmdOnlyUrgency: return &s.OnlyUrgency;
+        case kCmdQuietWhilePresenting: return &s.QuietWhilePresenting;
         default: return nullptr;
     }
 }
@@ -34,9 +35,11 @@ bool* UsageSwitch(int command, ClientSettings& s) {
 TrayMenuPlan PlanTrayMenu(const ClientSettings& s) {
     TrayMenuPlan plan;
     if (s.ReceiveListMode) {
-        // Everything but About and Exit: the submenus are named by one of their commands.
-        plan.deleteCommands = {kCmdAlwaysOnTop, kCmdPosCenter,    kCmdNeverClose, kCmdUseMail,
-                               kCmdOnlyUrgency, kCmdStatusOnline, kCmdLogOn,      kCmdLogOut};
+        // Everything but About, History and Exit: the submenus are named by one of their commands.
+        // Nothing pops up in this mode, so there is nothing to hold while presenting either.
+        plan.deleteCommands = {kCmdAlwaysOnTop, kCmdPosCenter,   kCmdNeverClose,
+                               kCmdUseMail,     kCmdOnlyUrgency, kCmdStatusOnline,
+                               kCmdLogOn,       kCmdLogOut,      kCmdQuietWhilePresenting};
         return plan;
     }
     plan.deleteCommands = {kCmdStatusOnline, kCmdLogOn, kCmdLogOut};
@@ -48,6 +51,7 @@ TrayMenuPlan PlanTrayMenu(const ClientSettings& s) {
     Mark(plan, kCmdUseApproval, s.UseSancNotify);
     Mark(plan, kCmdUseSchedule, s.UseGSNotify);
     Mark(plan, kCmdOnlyUrgency, s.OnlyUrgency);
+    Mark(plan, kCmdQuietWhilePresenting, s.QuietWhilePresenting);
     if (!s.ShowUseNotifyMenu) plan.deleteCommands.push_back(kCmdUseMail);
     return plan;
 }

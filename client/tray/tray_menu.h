@@ -26,6 +26,8 @@ enum TrayCommand : int {
     kCmdClose3s = 32794,
     kCmdClose10s = 32795,
     kCmdClose30s = 32796,
+    kCmdQuietWhilePresenting = 32797,
+    kCmdHistory = 32798,
     kCmdAbout = 57664,
     kCmdExit = 57665,
 };

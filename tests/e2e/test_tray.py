@@ -12,10 +12,10 @@ TRAY_CALLBACK = 0x0400 + 100
 
 MENU_EN = ('About*|Always onTop[x]|Window Position>(Center[x]|Left top|Right top|Left bottom|Right bottom)|'
            'Auto closing>(not close[x]|-|after 3 seconds.|after 10 seconds.|after 30 seconds.)|'
-           'Usage>(Mail[x]|BBS[x]|Approval[x]|Schedule[x])|Exit')
+           'Usage>(Mail[x]|BBS[x]|Approval[x]|Schedule[x])|Quiet while presenting[x]|History...|Exit')
 MENU_KO = ('정보*|항상 위에[x]|창 위치>(가운데[x]|왼쪽 위|오른쪽 위|왼쪽 아래|오른쪽 아래)|'
            '자동 닫기>(닫지 않음[x]|-|3초 후|10초 후|30초 후)|'
-           '사용>(메일[x]|게시판[x]|결재[x]|일정[x])|종료')
+           '사용>(메일[x]|게시판[x]|결재[x]|일정[x])|발표 중에는 알림 보류[x]|알림 기록...|종료')
 
 
 def start(mirelo, ini: dict[str, str] | None = None):
@@ -56,9 +56,9 @@ def test_the_tray_icon_is_added_and_the_menu_opens_on_a_right_click(mirelo, insp
     close_menu(inspector)
 
 
-def test_received_list_mode_leaves_only_about_and_exit(mirelo, inspector, korean):
+def test_received_list_mode_leaves_about_history_and_exit(mirelo, inspector, korean):
     client, _ = start(mirelo, {'UseRecvListDlg': '1'})
-    assert open_menu(client, inspector) == ('정보*|종료' if korean else 'About*|Exit')
+    assert open_menu(client, inspector) == ('정보*|알림 기록...|종료' if korean else 'About*|History...|Exit')
     close_menu(inspector)
 
 
@@ -68,20 +68,22 @@ def test_hidden_usage_menu_and_an_odd_auto_close_delay(mirelo, inspector, korean
     close_menu(inspector)
     if korean:
         assert menu == ('정보*|항상 위에[x]|창 위치>(가운데|왼쪽 위|오른쪽 위|왼쪽 아래|오른쪽 아래)|'
-                        '자동 닫기>(닫지 않음|-|3초 후|10초 후|30초 후)|종료')
+                        '자동 닫기>(닫지 않음|-|3초 후|10초 후|30초 후)|발표 중에는 알림 보류[x]|알림 기록...|종료')
     else:
         assert menu == ('About*|Always onTop[x]|Window Position>(Center|Left top|Right top|Left bottom|Right bottom)|'
-                        'Auto closing>(not close|-|after 3 seconds.|after 10 seconds.|after 30 seconds.)|Exit')
+                        'Auto closing>(not close|-|after 3 seconds.|after 10 seconds.|after 30 seconds.)|'
+                        'Quiet while presenting[x]|History...|Exit')
 
 
 def test_menu_commands_change_the_saved_settings(mirelo, inspector):
     client, _ = start(mirelo)
-    for command in (32776, 32795, 32779, 32782):
+    for command in (32776, 32795, 32779, 32782, 32797):
         inspector.send(title=MAIN_TITLE, msg=WM_COMMAND, wparam=command)
     menu = open_menu(client, inspector)
     close_menu(inspector)
     assert 'Right bottom[x]' in menu or '오른쪽 아래[x]' in menu
     assert 'after 10 seconds.[x]' in menu or '10초 후[x]' in menu
+    assert 'Quiet while presenting|' in menu or '발표 중에는 알림 보류|' in menu
     mirelo.stop_all()
     assert client.wait_exit(10) == 0
     saved = mirelo.read_ini(mirelo.user_ini)
@@ -90,6 +92,8 @@ def test_menu_commands_change_the_saved_settings(mirelo, inspector):
     assert saved['UseBBSNotify'] == '0'
     assert saved['UseBringOnTop'] == '0'
     assert saved['UseMailNotify'] == '1'
+    assert saved['QuietWhilePresenting'] == '0'
+    assert saved['KeepHistory'] == '1'
 
 
 def test_a_double_click_opens_about(mirelo, inspector, korean):

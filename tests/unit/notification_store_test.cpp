@@ -338,3 +338,71 @@ TEST(SaveOptions, SubkeyEndsWithABackslash) { EXPECT_EQ(SaveOptionsSubkey("NULL"
 
 }  // namespace
 }  // namespace mirelo
+
+namespace mirelo {
+namespace {
+
+class StoreCapTest : public StoreTest {
+protected:
+    std::string Archive(int attempt) const {
+        return (folder / (attempt == 1 ? "key1_history-20261207.xml"
+                                       : "key1_history-20261207-" + std::to_string(attempt) + ".xml"))
+            .string();
+    }
+    StoreReport SaveCapped(int first, int count) {
+        std::vector<NotificationRecord> records;
+        for (int i = first; i < first + count; ++i) records.push_back(Record(2, 0, "s" + std::to_string(i)));
+        return store.Save(
+            records, path, [] { return SaveOptions{}; }, &cap);
+    }
+    std::vector<std::string> Subjects(const std::string& file) {
+        StoreDocument document;
+        EXPECT_EQ(document.Load(ReadBytes(file), kKorean), StoreLoad::Loaded) << file;
+        std::vector<std::string> subjects;
+        for (const StoreEntry& entry : document.Entries()) subjects.push_back(entry.Get("title"));
+        return subjects;
+    }
+
+    StoreCap cap{5, 3, [this](int attempt) { return Archive(attempt); }};
+};
+
+TEST_F(StoreCapTest, UpToTheCapNothingRolls) {
+    const StoreReport report = SaveCapped(0, 5);
+    EXPECT_EQ(report.stored, 5);
+    EXPECT_EQ(report.rolled, 0);
+    EXPECT_FALSE(fs::exists(Archive(1)));
+    EXPECT_EQ(Subjects(path).size(), 5u);
+}
+
+TEST_F(StoreCapTest, PastTheCapTheOldestRollIntoADatedArchiveThatIsNeverOverwritten) {
+    SaveCapped(0, 5);
+    StoreReport report = SaveCapped(5, 1);
+    EXPECT_EQ(report.outcome, StoreOutcome::Stored);
+    EXPECT_EQ(report.rolled, 3);
+    EXPECT_EQ(report.archive, Archive(1));
+    EXPECT_EQ(Subjects(path), (std::vector<std::string>{"s3", "s4", "s5"}));
+    EXPECT_EQ(Subjects(Archive(1)), (std::vector<std::string>{"s0", "s1", "s2"}));
+    EXPECT_NE(DescribeStoreReport(report, path).find("the oldest 3 moved to " + Archive(1)), std::string::npos);
+
+    // The same day again: a second archive beside the first.
+    report = SaveCapped(6, 3);
+    EXPECT_EQ(report.rolled, 3);
+    EXPECT_EQ(report.archive, Archive(2));
+    EXPECT_EQ(Subjects(Archive(1)), (std::vector<std::string>{"s0", "s1", "s2"}));
+    EXPECT_EQ(Subjects(Archive(2)), (std::vector<std::string>{"s3", "s4", "s5"}));
+    EXPECT_EQ(Subjects(path), (std::vector<std::string>{"s6", "s7", "s8"}));
+}
+
+TEST_F(StoreCapTest, AnArchiveThatCannotBeWrittenLeavesEveryRecordInTheFile) {
+    fs::create_directory(path + ".roll");  // the archive's temporary name is taken by a folder
+    SaveCapped(0, 5);
+    const StoreReport report = SaveCapped(5, 2);
+    EXPECT_EQ(report.outcome, StoreOutcome::Stored);
+    EXPECT_EQ(report.rolled, 0);
+    EXPECT_FALSE(report.rollError.empty());
+    EXPECT_EQ(Subjects(path).size(), 7u);
+    EXPECT_NE(DescribeStoreReport(report, path).find("could not be archived"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace mirelo

@@ -142,16 +142,20 @@ TEST_F(SettingsTest, ReloadReadsInItsOrderAndLoadsTheUrgentLabel) {
     host.UserServer()["UseRecvListDlg"] = "1";
     host.UserServer()["ShowApprConst"] = "1";
     host.UserServer()["KillAppOnMessengerLoaded"] = "1";
+    host.UserServer()["QuietWhilePresenting"] = "0";
     settings.Reload();
     const std::vector<std::string> expected = {"onlineTimeout", "UseMailNotify",    "UseBBSNotify",
                                                "UseSancNotify", "UseGSNotify",      "MessengerAlwaysOnTop",
                                                "OnlyUrgency",   "LoginToMessanger", "KillAppOnMessengerLoaded",
-                                               "ShowApprConst", "UseRecvListDlg"};
+                                               "ShowApprConst", "UseRecvListDlg",   "QuietWhilePresenting",
+                                               "KeepHistory"};
     EXPECT_EQ(host.Keys("read"), expected);
     EXPECT_EQ(settings.UrgentLabel, "[text 61331]");
     EXPECT_TRUE(settings.ReceiveListMode);
     EXPECT_TRUE(settings.ShowApprConst);
     EXPECT_TRUE(settings.KillAppOnMessengerLoaded);
+    EXPECT_FALSE(settings.QuietWhilePresenting);
+    EXPECT_TRUE(settings.KeepHistory);  // on when the file does not say
 }
 
 TEST_F(SettingsTest, SaveWritesItsKeysInOrderOnce) {
@@ -161,18 +165,22 @@ TEST_F(SettingsTest, SaveWritesItsKeysInOrderOnce) {
         settings.DisplayPos = 4;
         settings.FloatTime = 3000;
         settings.IPAddress = "10.1.2.3";
+        settings.QuietWhilePresenting = false;
         host.journal.clear();
     }
     const std::vector<std::string> expected = {
         "UseMailNotify", "UseBBSNotify", "UseSancNotify", "UseGSNotify",      "UseBringOnTop", "OnlyUrgency",
         "DisplayPos",    "IPAddress",    "SendPort",      "ElpaseTime",       "BrowserTitle",  "BaseURL",
-        "UserID",        "AutoKill",     "Reflesh",       "NotifyLogOutType", "FloatTime"};
+        "UserID",        "AutoKill",     "Reflesh",       "NotifyLogOutType", "FloatTime",     "QuietWhilePresenting",
+        "KeepHistory"};
     EXPECT_EQ(host.Keys("write"), expected);
     EXPECT_EQ(host.UserServer()["UseBBSNotify"], "0");
     EXPECT_EQ(host.UserServer()["UseMailNotify"], "1");
     EXPECT_EQ(host.UserServer()["DisplayPos"], "4");
     EXPECT_EQ(host.UserServer()["FloatTime"], "3000");
     EXPECT_EQ(host.UserServer()["IPAddress"], "10.1.2.3");
+    EXPECT_EQ(host.UserServer()["QuietWhilePresenting"], "0");
+    EXPECT_EQ(host.UserServer()["KeepHistory"], "1");
 }
 
 TEST_F(SettingsTest, EmptyIPAddressSuppressesTheWholeSave) {

@@ -63,17 +63,21 @@ std::vector<int> Remaining(std::vector<TrayMenuEntry> menu, const TrayMenuPlan& 
 
 TEST_F(TrayMenuTest, EachLanguageLosesExactlyTheEntriesMeant) {
     constexpr int kAbout = kCmdAbout, kTop = kCmdAlwaysOnTop, kPos = kCmdPosCenter, kClose = kCmdNeverClose,
-                  kUse = kCmdUseMail, kUrgent = kCmdOnlyUrgency, kExit = kCmdExit;
-    const std::vector<int> full = {kAbout, kTop, kPos, kClose, kUse, kExit};
-    const std::vector<int> shorter = {kAbout, kTop, kPos, kUse, kUrgent, kExit};
+                  kUse = kCmdUseMail, kUrgent = kCmdOnlyUrgency, kQuiet = kCmdQuietWhilePresenting,
+                  kHistory = kCmdHistory, kExit = kCmdExit;
+    const std::vector<int> full = {kAbout, kTop, kPos, kClose, kUse, kQuiet, kHistory, kExit};
+    const std::vector<int> shorter = {kAbout, kTop, kPos, kUse, kUrgent, kQuiet, kHistory, kExit};
     const struct {
         bool receiveList, showUsage;
         std::vector<int> koreanAndEnglish, japaneseAndChinese;
     } cases[] = {
         {false, true, full, shorter},
-        {false, false, {kAbout, kTop, kPos, kClose, kExit}, {kAbout, kTop, kPos, kUrgent, kExit}},
-        {true, true, {kAbout, kExit}, {kAbout, kExit}},
-        {true, false, {kAbout, kExit}, {kAbout, kExit}},
+        {false,
+         false,
+         {kAbout, kTop, kPos, kClose, kQuiet, kHistory, kExit},
+         {kAbout, kTop, kPos, kUrgent, kQuiet, kHistory, kExit}},
+        {true, true, {kAbout, kHistory, kExit}, {kAbout, kHistory, kExit}},
+        {true, false, {kAbout, kHistory, kExit}, {kAbout, kHistory, kExit}},
     };
     const auto menus = LoadedMenus();
     ASSERT_EQ(menus.size(), 4u);
@@ -102,10 +106,12 @@ TEST_F(TrayMenuTest, ChecksFollowTheSettings) {
     settings.UseBringOnTop = false;
     settings.UseBBSNotify = false;
     settings.OnlyUrgency = true;
+    settings.QuietWhilePresenting = false;
     const TrayMenuPlan plan = PlanTrayMenu(settings);
     EXPECT_EQ(plan.checked, (std::vector<int>{kCmdClose10s, kCmdPosLeftBottom, kCmdUseMail, kCmdUseApproval,
                                               kCmdUseSchedule, kCmdOnlyUrgency}));
-    for (int id : {kCmdNeverClose, kCmdClose3s, kCmdClose30s, kCmdAlwaysOnTop, kCmdPosCenter, kCmdUseBbs}) {
+    for (int id : {kCmdNeverClose, kCmdClose3s, kCmdClose30s, kCmdAlwaysOnTop, kCmdPosCenter, kCmdUseBbs,
+                   kCmdQuietWhilePresenting}) {
         EXPECT_TRUE(Has(plan.unchecked, id)) << id;
     }
 }
@@ -135,6 +141,8 @@ TEST_F(TrayMenuTest, SettingsCommandsChangeOnlyTheInMemorySettings) {
     EXPECT_FALSE(settings.UseBringOnTop);
     ApplySettingsCommand(kCmdOnlyUrgency, settings);
     EXPECT_TRUE(settings.OnlyUrgency);
+    ApplySettingsCommand(kCmdQuietWhilePresenting, settings);
+    EXPECT_FALSE(settings.QuietWhilePresenting);
     EXPECT_FALSE(ApplySettingsCommand(32784, settings).handled) << "presence is not a settings command";
     EXPECT_FALSE(ApplySettingsCommand(kCmdAbout, settings).handled);
 }

@@ -1,0 +1,157 @@
+// history-bench [--store N] [--history N] [--runs N]
+//
+// Writes a store file of N records (default 100,000) and a history file (default 20,000 records,
+// the history's cap) with Korean texts in code page 949, then times what the history window's reader
+// does: first the newest rows from the files' ends (what the window shows first), then the whole
+// files, parsed and indexed newest first. Elapsed and processor times are printed (on a busy machine
+// the processor time shows the cost that the elapsed time hides); the best first-rows time of the runs
+// is compared with the 300 ms goal. A filter as typed is timed too.
+
+#include <stdlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/code_page_posix.h"
+#include "store/euc_kr.h"
+#include "store/history_index.h"
+#include "store/notification_store.h"
+#include "store/store_files_posix.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr double kGoalMs = 300;
+
+const mirelo::IconvCodec kCodec("CP949");
+
+std::vector<mirelo::NotificationRecord> Records(int count, int first) {
+    static const std::string sender = mirelo::Utf8ToAnsi("홍길동(개발팀)", kCodec);
+    static const std::string subject = mirelo::Utf8ToAnsi("[일반] 주간 업무 보고 및 회의 안건 & 일정 ", kCodec);
+    std::vector<mirelo::NotificationRecord> records(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        mirelo::NotificationRecord& record = records[static_cast<std::size_t>(i)];
+        const int n = first + i;
+        record.kind = 1 + n % 11;
+        record.flag = n % 2;
+        char date[32];
+        std::snprintf(date, sizeof date, "2026-%02d-%02d %02d:%02d", 1 + n / 40000 % 12, 1 + n / 1400 % 28, n / 60 % 24,
+                      n % 60);
+        record.date = date;
+        record.subject = subject + std::to_string(n);
+        record.sender = sender;
+        record.functionName = "OpenDocument";
+        record.openUrl = "http://gw.example/approval/view.do?docId=" + std::to_string(n) + "&mode=read";
+    }
+    return records;
+}
+
+double Ms(Clock::duration duration) { return std::chrono::duration<double, std::milli>(duration).count(); }
+
+std::optional<int> Number(const char* text) {
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (*text == '\0' || *end != '\0' || value < 1 || value > 10'000'000) return std::nullopt;
+    return static_cast<int>(value);
+}
+
+double CpuMs(std::clock_t since) { return static_cast<double>(std::clock() - since) * 1000 / CLOCKS_PER_SEC; }
+
+// What the window reads first: the head and the tail of each file.
+std::vector<std::string> TailDocuments(const std::vector<std::string>& paths) {
+    std::vector<std::string> documents;
+    for (const std::string& path : paths) {
+        std::ifstream in(path, std::ios::binary);
+        std::string head(mirelo::kHistoryHeadBytes, '\0');
+        in.read(head.data(), static_cast<std::streamsize>(head.size()));
+        head.resize(static_cast<std::size_t>(in.gcount()));
+        in.clear();
+        in.seekg(0, std::ios::end);
+        const auto size = static_cast<long long>(in.tellg());
+        const long long from = std::max(0LL, size - static_cast<long long>(mirelo::kHistoryTailBytes));
+        in.seekg(from);
+        std::string tail(static_cast<std::size_t>(size - from), '\0');
+        in.read(tail.data(), static_cast<std::streamsize>(tail.size()));
+        documents.push_back(mirelo::StoreTailDocument(head, tail));
+    }
+    return documents;
+}
+
+std::string KindText(int kind) { return kind == 2 ? "우편" : kind == 1 ? "게시판" : "알림"; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int store = 100000;
+    int history = 20000;
+    int runs = 5;
+    for (int i = 1; i < argc; ++i) {
+        int* target = std::strcmp(argv[i], "--store") == 0     ? &store
+                      : std::strcmp(argv[i], "--history") == 0 ? &history
+                      : std::strcmp(argv[i], "--runs") == 0    ? &runs
+                                                               : nullptr;
+        const std::optional<int> value = i + 1 < argc ? Number(argv[i + 1]) : std::nullopt;
+        if (target == nullptr || !value) {
+            std::fprintf(stderr, "usage: history-bench [--store N] [--history N] [--runs N]\n");
+            return 2;
+        }
+        *target = *value;
+        ++i;
+    }
+    std::string pattern = (fs::temp_directory_path() / "history-bench-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        std::perror("history-bench: temporary folder");
+        return 1;
+    }
+    const fs::path folder(pattern);
+    mirelo::PosixStoreFiles files;
+    const std::vector<std::string> paths = {(folder / "key_alerts.xml").string(),
+                                            (folder / "key_history.xml").string()};
+    {
+        mirelo::NotificationStore writer(files, kCodec);
+        writer.Save(Records(store, 0), paths[0], [] { return mirelo::SaveOptions{}; });
+        writer.Save(Records(history, store), paths[1], [] { return mirelo::SaveOptions{}; });
+    }
+    std::printf("store of %d records (%.1f MB), history of %d records (%.1f MB)\n", store,
+                static_cast<double>(fs::file_size(paths[0])) / 1e6, history,
+                static_cast<double>(fs::file_size(paths[1])) / 1e6);
+
+    double best = 1e300;
+    std::size_t first = 0;
+    std::size_t shown = 0;
+    for (int run = 0; run < runs; ++run) {
+        const auto start = Clock::now();
+        const std::clock_t cpu = std::clock();
+        const mirelo::HistoryIndex preview = mirelo::PreviewHistory(TailDocuments(paths), kCodec, KindText);
+        const double ms = Ms(Clock::now() - start);
+        const double firstCpu = CpuMs(cpu);
+        best = std::min(best, ms);
+        first = preview.Size();
+        mirelo::HistoryLoad load = mirelo::LoadHistory(files, kCodec, paths, KindText);
+        shown = load.index.Size();
+        std::printf(
+            "  run %d: the newest %zu rows after %.0f ms (%.0f ms processor time), all %zu rows after %.0f ms "
+            "(%.0f ms processor time)\n",
+            run + 1, first, ms, firstCpu, shown, Ms(Clock::now() - start), CpuMs(cpu));
+        if (run + 1 == runs) {
+            const auto typed = Clock::now();
+            for (const char* text : {"1", "12", "123", "1234"}) load.index.Filter(text);
+            std::printf("  a filter as typed: %.1f ms a key, %zu rows hold \"1234\"\n", Ms(Clock::now() - typed) / 4,
+                        load.index.Size());
+        }
+    }
+    std::printf("history: first rows (the newest %zu) of %zu records in %.0f ms (goal %.0f ms): %s\n", first, shown,
+                best, kGoalMs, best <= kGoalMs ? "met" : "missed");
+    fs::remove_all(folder);
+    return 0;
+}
