@@ -44,6 +44,7 @@ bench() {
 }
 
 bench store build/native/bench/store/store-bench --summary
+bench history build/native/bench/history/history-bench
 bench vocelink build/native/bench/vocelink/vocelink-bench
 bench reception /usr/bin/python3 bench/reception/burst.py
 if [ -f bench/flood/flood.py ]; then
@@ -54,7 +55,7 @@ bench compare /usr/bin/python3 bench/probe/compare.py --runs "$runs" --memory "$
 echo
 echo "Mirelo benchmarks, $(date -u '+%Y-%m-%d %H:%M UTC'), Wine build $target"
 echo "machine load (1/5/15 min): before $load_before, after $(cut -d' ' -f1-3 /proc/loadavg)"
-for name in store vocelink reception flood compare; do
+for name in store history vocelink reception flood compare; do
     [ -f "$logs/$name.log" ] || continue
     echo
     echo "== $name"

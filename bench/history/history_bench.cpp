@@ -20,8 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "core/code_page_posix.h"
-#include "store/euc_kr.h"
+#include "../bench_common.h"
 #include "store/history_index.h"
 #include "store/notification_store.h"
 #include "store/store_files_posix.h"
@@ -29,41 +28,14 @@
 namespace {
 
 namespace fs = std::filesystem;
+using bench::kCodec;
+using bench::Number;
+using bench::Records;
 using Clock = std::chrono::steady_clock;
 
 constexpr double kGoalMs = 300;
 
-const mirelo::IconvCodec kCodec("CP949");
-
-std::vector<mirelo::NotificationRecord> Records(int count, int first) {
-    static const std::string sender = mirelo::Utf8ToAnsi("홍길동(개발팀)", kCodec);
-    static const std::string subject = mirelo::Utf8ToAnsi("[일반] 주간 업무 보고 및 회의 안건 & 일정 ", kCodec);
-    std::vector<mirelo::NotificationRecord> records(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        mirelo::NotificationRecord& record = records[static_cast<std::size_t>(i)];
-        const int n = first + i;
-        record.kind = 1 + n % 11;
-        record.flag = n % 2;
-        char date[32];
-        std::snprintf(date, sizeof date, "2026-%02d-%02d %02d:%02d", 1 + n / 40000 % 12, 1 + n / 1400 % 28, n / 60 % 24,
-                      n % 60);
-        record.date = date;
-        record.subject = subject + std::to_string(n);
-        record.sender = sender;
-        record.functionName = "OpenDocument";
-        record.openUrl = "http://gw.example/approval/view.do?docId=" + std::to_string(n) + "&mode=read";
-    }
-    return records;
-}
-
 double Ms(Clock::duration duration) { return std::chrono::duration<double, std::milli>(duration).count(); }
-
-std::optional<int> Number(const char* text) {
-    char* end = nullptr;
-    const long value = std::strtol(text, &end, 10);
-    if (*text == '\0' || *end != '\0' || value < 1 || value > 10'000'000) return std::nullopt;
-    return static_cast<int>(value);
-}
 
 double CpuMs(std::clock_t since) { return static_cast<double>(std::clock() - since) * 1000 / CLOCKS_PER_SEC; }
 
@@ -152,6 +124,8 @@ int main(int argc, char** argv) {
     }
     std::printf("history: first rows (the newest %zu) of %zu records in %.0f ms (goal %.0f ms): %s\n", first, shown,
                 best, kGoalMs, best <= kGoalMs ? "met" : "missed");
+    std::printf("RESULT history window first rows of %zu records | %.0f ms | <= %.0f ms | %s\n", shown, best, kGoalMs,
+                best <= kGoalMs ? "met" : "NOT met");
     fs::remove_all(folder);
     return 0;
 }

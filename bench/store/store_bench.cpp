@@ -7,7 +7,8 @@
 // second run stores and scales its time up to the whole batch. Then the batch is timed against stores
 // of a quarter, a half and the whole size, to show how the time grows with the store.
 // The batch is also set against a plain read and write of the same file through the store's own
-// file operations; --summary stops after that figure. The records carry Korean texts in code page 949, as on a Korean desktop.
+// file operations; --summary stops after that figure. The records carry Korean texts in code page 949, as on a Korean
+// desktop.
 
 #include <stdlib.h>
 
@@ -20,53 +21,29 @@
 #include <string>
 #include <vector>
 
-#include "core/code_page_posix.h"
-#include "store/euc_kr.h"
+#include "../bench_common.h"
 #include "store/notification_store.h"
 #include "store/store_files_posix.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using bench::kCodec;
+using bench::Number;
+using bench::Records;
 using Clock = std::chrono::steady_clock;
 
 struct Settings {
     int store = 100000;
     int batch = 1000;
-    int single = 0;  // 0: the whole batch one at a time
+    int single = 0;        // 0: the whole batch one at a time
     bool summary = false;  // only the batch against the plain read and write
 };
 
 // A batch may cost at most this many times a plain read and write of the same file.
 constexpr double kGoalRatio = 3.0;
 
-const mirelo::IconvCodec kCodec("CP949");
-
-std::vector<mirelo::NotificationRecord> Records(int count, int first) {
-    static const std::string sender = mirelo::Utf8ToAnsi("홍길동(개발팀)", kCodec);
-    static const std::string subject = mirelo::Utf8ToAnsi("[일반] 주간 업무 보고 및 회의 안건 & 일정 ", kCodec);
-    std::vector<mirelo::NotificationRecord> records(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        mirelo::NotificationRecord& record = records[static_cast<std::size_t>(i)];
-        record.kind = 1 + (first + i) % 11;
-        record.flag = (first + i) % 2;
-        record.date = "2026-12-07 09:30";
-        record.subject = subject + std::to_string(first + i);
-        record.sender = sender;
-        record.functionName = "OpenDocument";
-        record.openUrl = "http://gw.example/approval/view.do?docId=" + std::to_string(first + i) + "&mode=read";
-    }
-    return records;
-}
-
 double Seconds(Clock::duration duration) { return std::chrono::duration<double>(duration).count(); }
-
-std::optional<int> Number(const char* text) {
-    char* end = nullptr;
-    const long value = std::strtol(text, &end, 10);
-    if (*text == '\0' || *end != '\0' || value < 1 || value > 10'000'000) return std::nullopt;
-    return static_cast<int>(value);
-}
 
 bool ParseArgs(int argc, char** argv, Settings* settings) {
     for (int i = 1; i < argc; ++i) {
@@ -184,10 +161,11 @@ int main(int argc, char** argv) {
     const double plainSeconds = bench.PlainReadWrite(store);
     const double plainRatio = batchSeconds / plainSeconds;
     std::printf("plain read and write of the file:  %8.3f s\n", plainSeconds);
-    std::printf("RESULT store batch of %d into %d records | %.3f s against %.3f s plain read and write, ratio %.2f "
-                "| <= %.0f x plain read and write | %s\n",
-                settings.batch, settings.store, batchSeconds, plainSeconds, plainRatio, kGoalRatio,
-                plainRatio <= kGoalRatio ? "met" : "NOT met");
+    std::printf(
+        "RESULT store batch of %d into %d records | %.3f s against %.3f s plain read and write, ratio %.2f "
+        "| <= %.0f x plain read and write | %s\n",
+        settings.batch, settings.store, batchSeconds, plainSeconds, plainRatio, kGoalRatio,
+        plainRatio <= kGoalRatio ? "met" : "NOT met");
     if (settings.summary) {
         fs::remove_all(folder);
         return 0;

@@ -23,11 +23,16 @@ def start(mirelo, ini: dict[str, str] | None = None):
     return client, port
 
 
-def batch(sender, port, korean: bool, *records: tuple[str, ...]) -> None:
-    args = ['batch', '--port', port, '--quiet', '--encoding', 'cp949' if korean else 'cp1252']
+def batch(sender, port, encoding: str, *records: tuple[str, ...]) -> None:
+    """An XML batch in the desktop's ANSI code page, as the client reads it."""
+    args = ['batch', '--port', port, '--quiet', '--encoding', encoding]
     for record in records:
         args += list(record)
     sender.run(*args)
+
+
+def ansi(korean: bool) -> str:
+    return 'cp949' if korean else 'cp1252'
 
 
 def open_history(client, inspector, korean: bool, rows: int) -> dict:
@@ -53,7 +58,7 @@ def type_text(client, inspector, window, text: str) -> None:
 def test_the_history_lists_a_batch_filters_as_one_types_and_opens_an_item(mirelo, sender, inspector, wine, korean):
     client, port = start(mirelo)
     report = '분기 보고서' if korean else 'Quarterly report'
-    batch(sender, port, korean,
+    batch(sender, port, ansi(korean),
           ('--notify', '2', '--sender', 'Kim Cheolsu', '--subject', report, '--date', '2026-12-07 09:00',
            '--function', 'OpenMail', '--url', 'http://gw/mail?id=7'),
           ('--notify', '1', '--sender', 'Lee Dana', '--subject', 'Office move', '--date', '2026-12-07 09:10',
@@ -99,10 +104,12 @@ def test_the_history_lists_a_batch_filters_as_one_types_and_opens_an_item(mirelo
 
 def test_a_batch_stored_while_the_window_is_open_shows_at_once(mirelo, sender, inspector, korean):
     client, port = start(mirelo)
-    batch(sender, port, korean, ('--notify', '2', '--sender', 'Kim', '--subject', 'First', '--date', '2026-12-07 09:00'))
+    batch(sender, port, ansi(korean),
+          ('--notify', '2', '--sender', 'Kim', '--subject', 'First', '--date', '2026-12-07 09:00'))
     assert client.wait_log(r'^store: 1 stored'), client.log()
     window = open_history(client, inspector, korean, 1)
-    batch(sender, port, korean, ('--notify', '2', '--sender', 'Kim', '--subject', 'Second', '--date', '2026-12-07 09:05'),
+    batch(sender, port, ansi(korean),
+          ('--notify', '2', '--sender', 'Kim', '--subject', 'Second', '--date', '2026-12-07 09:05'),
           ('--notify', '3', '--sender', 'Park', '--subject', 'Third', '--date', '2026-12-07 09:06'))
     assert client.wait_log(r'^history window: 3 of 3 rows after \d+ ms$'), client.log()
     assert [row[3] for row in rows_of(inspector, window)] == ['Third', 'Second', 'First']

@@ -8,6 +8,10 @@ from __future__ import annotations
 import pytest
 
 from test_alerts import alerts, crop, send_alert
+from test_history import LIST as HISTORY_LIST, batch, rows_of
+from test_history import start as start_history
+from test_quiet import ACCEPTS, PRESENTING
+from test_quiet import start as start_quiet
 from test_popups import VIEW, popups, send_mail, shown, start
 from test_received_list import LIST
 from test_tray import MAIN_TITLE, TRAY_CALLBACK, WM_COMMAND, WM_LBUTTONDBLCLK, close_menu, open_menu
@@ -20,9 +24,11 @@ OK, NO = 1, 2
 TEXTS = {
     'ja': {
         'menu': ('バージョン情報*|常に手前に表示[x]|表示位置>(中央|左上|右上|左下|右下[x])|'
-                 '通知する項目>(メール[x]|掲示板[x]|決裁[x]|スケジュール[x])|緊急のみ通知|終了'),
-        'menu_short': 'バージョン情報*|常に手前に表示[x]|表示位置>(中央|左上|右上|左下|右下)|緊急のみ通知[x]|終了',
-        'menu_list': 'バージョン情報*|終了', 'urgency': '緊急のみ通知',
+                 '通知する項目>(メール[x]|掲示板[x]|決裁[x]|スケジュール[x])|緊急のみ通知|'
+                 'プレゼンテーション中は通知を保留[x]|通知履歴...|終了'),
+        'menu_short': ('バージョン情報*|常に手前に表示[x]|表示位置>(中央|左上|右上|左下|右下)|緊急のみ通知[x]|'
+                       'プレゼンテーション中は通知を保留[x]|通知履歴...|終了'),
+        'menu_list': 'バージョン情報*|通知履歴...|終了', 'urgency': '緊急のみ通知', 'history': '通知履歴', 'ansi': 'cp932',
         'caption': '通知', 'view': '表示', 'ok': 'OK', 'about': 'Quillon グループウェア通知プログラム',
         'confirm': '確認', 'yes': 'はい', 'no': 'いいえ', 'question': '未確認のメッセージがあります。',
         'columns': [' ヒント', ' 種類', ' 時刻', ' 件名', ' 送信者'], 'kinds': ['決裁', 'メール'],
@@ -30,9 +36,9 @@ TEXTS = {
     },
     'zh': {
         'menu': ('关于*|总在最前[x]|窗口位置>(居中|左上|右上|左下|右下[x])|'
-                 '通知项目>(邮件[x]|公告板[x]|审批[x]|日程[x])|仅紧急通知|退出'),
-        'menu_short': '关于*|总在最前[x]|窗口位置>(居中|左上|右上|左下|右下)|仅紧急通知[x]|退出',
-        'menu_list': '关于*|退出', 'urgency': '仅紧急通知',
+                 '通知项目>(邮件[x]|公告板[x]|审批[x]|日程[x])|仅紧急通知|演示时暂缓通知[x]|通知历史...|退出'),
+        'menu_short': '关于*|总在最前[x]|窗口位置>(居中|左上|右上|左下|右下)|仅紧急通知[x]|演示时暂缓通知[x]|通知历史...|退出',
+        'menu_list': '关于*|通知历史...|退出', 'urgency': '仅紧急通知', 'history': '通知历史', 'ansi': 'cp936',
         'caption': '通知', 'view': '查看', 'ok': '确定', 'about': 'Quillon 协同办公通知程序',
         'confirm': '确认', 'yes': '是', 'no': '否', 'question': '还有尚未查看的消息。',
         'columns': [' 提示', ' 类型', ' 时间', ' 标题', ' 发送人'], 'kinds': ['审批', '邮件'],
@@ -179,3 +185,31 @@ def test_the_question_before_ending_with_unread_pop_ups(mirelo, sender, inspecto
     shot(wine, mirelo, 'unconfirmed', dialog)
     inspector.click(hwnd=dialog['hwnd'], control=NO)
     assert client.wait_exit(15) == 0
+
+
+def test_the_history_window(mirelo, sender, inspector, wine, t):
+    client, port = start_history(mirelo)
+    batch(sender, port, t['ansi'], ('--notify', '2', '--sender', t['sender'], '--subject', t['subject'], '--date',
+                                    '2026-12-07 09:00', '--url', 'http://gw/m'))
+    assert client.wait_log(r'^store: 1 stored'), client.log()
+    inspector.send(title=MAIN_TITLE, msg=WM_COMMAND, wparam=32798, post=True)
+    assert client.wait_log(r'^history window: 1 of 1 rows after \d+ ms$'), client.log()
+    window = inspector.find(title=t['history'], cls='#32770', visible=True, timeout_ms=10000)
+    assert window is not None
+    document = inspector.listview(HISTORY_LIST, hwnd=window['hwnd'])
+    assert [c['text'] for c in document['columns']] == t['columns']
+    assert [row['texts'][1:] for row in document['rows']] == [[t['kinds'][1], '2026-12-07 09:00', t['subject'],
+                                                               t['sender']]]
+    shot(wine, mirelo, 'history', window)
+
+
+def test_quiet_while_presenting(mirelo, sender, inspector, wine, t):
+    client, port, state_file = start_quiet(mirelo, PRESENTING)
+    send_mail(sender, port, sender_name=t['sender'], subject=t['subject'], function='f', url='http://gw/m')
+    assert client.wait_log(r'^quiet: kind 2 held \(user state 4\)$'), client.log()
+    assert not client.has_log(r'^pop-up ')
+    state_file.write_text(ACCEPTS)
+    assert client.wait_log(r'^received list shown: 1 rows$'), client.log()
+    window = inspector.find(title=t['caption'], cls='#32770', visible=True, timeout_ms=10000)
+    assert [row['texts'][3] for row in inspector.listview(LIST, hwnd=window['hwnd'])['rows']] == [t['subject']]
+    shot(wine, mirelo, 'listed-after-presenting', window)
