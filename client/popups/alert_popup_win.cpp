@@ -56,8 +56,20 @@ win::UniqueFont AlertFont(int cellHeight, bool bold) {
                                        DEFAULT_PITCH, L"\uB3CB\uC6C0"));
 }
 
-win::UniqueBitmap LoadSkinBitmap(int id) {
-    return win::UniqueBitmap(LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)));
+HBITMAP LoadSkinBitmap(int id) { return LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)); }
+
+// The skin, loaded with the first alert and kept for the process: every alert draws the same
+// bitmaps, and loading them held up each alert's window.
+struct SkinBitmaps {
+    HBITMAP background = LoadSkinBitmap(IDB_ALERT_BACKGROUND);
+    HBITMAP view = LoadSkinBitmap(IDB_ALERT_VIEW);
+    HBITMAP close = LoadSkinBitmap(IDB_ALERT_CLOSE);
+    HBITMAP closeAll = LoadSkinBitmap(IDB_ALERT_CLOSE_ALL);
+};
+
+const SkinBitmaps& Skin() {
+    static const SkinBitmaps skin;
+    return skin;
 }
 
 void DrawBitmap(HDC dc, HBITMAP bitmap, const RECT& to) {
@@ -79,10 +91,11 @@ CAlertPopup::CAlertPopup(AlertContent content) : CPopup(AlertLook()), content_(s
 }
 
 void CAlertPopup::PrepareWindow() {
-    background_ = LoadSkinBitmap(IDB_ALERT_BACKGROUND);
-    viewFace_ = LoadSkinBitmap(IDB_ALERT_VIEW);
-    closeFace_ = LoadSkinBitmap(IDB_ALERT_CLOSE);
-    closeAllFace_ = LoadSkinBitmap(IDB_ALERT_CLOSE_ALL);
+    const SkinBitmaps& skin = Skin();
+    background_ = skin.background;
+    viewFace_ = skin.view;
+    closeFace_ = skin.close;
+    closeAllFace_ = skin.closeAll;
     SetWindowPos(Handle(), nullptr, 0, 0, kAlertSkinWidth, kAlertSkinHeight,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     // The buttons sit where the template puts them on the skin, each the size of its face, whatever
@@ -133,7 +146,7 @@ INT_PTR CAlertPopup::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_ERASEBKGND: {
             RECT client{};
             GetClientRect(Handle(), &client);
-            DrawBitmap(reinterpret_cast<HDC>(wParam), background_.Get(), client);
+            DrawBitmap(reinterpret_cast<HDC>(wParam), background_, client);
             return Result(TRUE);
         }
         case WM_DRAWITEM: DrawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
@@ -144,9 +157,9 @@ INT_PTR CAlertPopup::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void CAlertPopup::DrawButton(const DRAWITEMSTRUCT& item) {
     HBITMAP face = nullptr;
     switch (item.CtlID) {
-        case kViewButton: face = viewFace_.Get(); break;
-        case IDOK: face = closeFace_.Get(); break;
-        case IDC_ALERT_CLOSE_ALL: face = closeAllFace_.Get(); break;
+        case kViewButton: face = viewFace_; break;
+        case IDOK: face = closeFace_; break;
+        case IDC_ALERT_CLOSE_ALL: face = closeAllFace_; break;
         default: return;
     }
     DrawBitmap(item.hDC, face, item.rcItem);
@@ -163,7 +176,7 @@ void CAlertPopup::DrawButton(const DRAWITEMSTRUCT& item) {
 }
 
 void CAlertPopup::Paint(HDC dc, const RECT& client) {
-    DrawBitmap(dc, background_.Get(), client);
+    DrawBitmap(dc, background_, client);
     if (firstPaintPending_) {
         content_.message = PrepareRowText(content_.message, kAlertRowLimit, IsAnsiLeadByte);
         content_.senderLine = PrepareRowText(content_.senderLine, kAlertRowLimit, IsAnsiLeadByte);

@@ -42,10 +42,11 @@ private:
 
     AlertContent content_;
     std::string labels_[3];
-    win::UniqueBitmap background_;
-    win::UniqueBitmap viewFace_;
-    win::UniqueBitmap closeFace_;
-    win::UniqueBitmap closeAllFace_;
+    // The shared skin's bitmaps (not owned).
+    HBITMAP background_ = nullptr;
+    HBITMAP viewFace_ = nullptr;
+    HBITMAP closeFace_ = nullptr;
+    HBITMAP closeAllFace_ = nullptr;
     bool firstPaintPending_ = true;
 };
 
