@@ -10,7 +10,6 @@
 #include "resources/string_ids.h"
 #include "store/support_win.h"
 #include "win/dialog.h"
-#include "win/lazy_library.h"
 #include "win/log.h"
 #include "win/message_box.h"
 #include "win/resources.h"
@@ -87,7 +86,6 @@ bool CMireloApp::InitInstance() {
         return false;
     }
     frame->ArmLogOutCheck();
-    win::PreloadLibraries();
     return true;
 }
 

@@ -30,8 +30,8 @@ HWND BrowserWindow(IWebBrowser2* browser) {
 // Drives Internet Explorer; false when its automation object cannot be created.
 bool OpenInInternetExplorer(const std::string& url, const Rect& target) {
     IWebBrowser2* browser = nullptr;
-    if (FAILED(LAZY_CALL(Ole32, CoCreateInstance, E_FAIL, CLSID_InternetExplorer, nullptr, CLSCTX_LOCAL_SERVER,
-                         IID_IWebBrowser2, reinterpret_cast<void**>(&browser))) ||
+    if (FAILED(CoCreateInstance(CLSID_InternetExplorer, nullptr, CLSCTX_LOCAL_SERVER, IID_IWebBrowser2,
+                                reinterpret_cast<void**>(&browser))) ||
         browser == nullptr) {
         return false;
     }
@@ -63,13 +63,6 @@ bool OpenInInternetExplorer(const std::string& url, const Rect& target) {
     return true;
 }
 
-// OleUninitialize returns nothing; it is called only after OleInitialize loaded the library.
-void OleUninitializeLoaded() {
-    if (const FARPROC found = win::Ole32().Find("OleUninitialize")) {
-        reinterpret_cast<decltype(&::OleUninitialize)>(reinterpret_cast<void*>(found))();
-    }
-}
-
 }  // namespace
 
 void OpenInBrowser(const std::string& url, int width, int height) {
@@ -81,13 +74,13 @@ void OpenInBrowser(const std::string& url, int width, int height) {
     const win::NestedLoop pumping;
     const Rect target = FitBrowserWindow(WorkArea(), width, height);
     win::Log("browser: %s at (%d,%d)-(%d,%d)\n", url.c_str(), target.left, target.top, target.right, target.bottom);
-    const HRESULT ole = LAZY_CALL(Ole32, OleInitialize, E_FAIL, nullptr);
+    const HRESULT ole = OleInitialize(nullptr);
     if (!OpenInInternetExplorer(url, target)) {
         // Current Windows has retired Internet Explorer: the default browser opens the page.
         win::Log("browser: default browser\n");
         ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     }
-    if (SUCCEEDED(ole)) OleUninitializeLoaded();
+    if (SUCCEEDED(ole)) OleUninitialize();
 }
 
 }  // namespace mirelo

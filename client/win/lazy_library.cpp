@@ -29,11 +29,6 @@ FARPROC LazyLibrary::Find(const char* function) {
     return found;
 }
 
-LazyLibrary& Ole32() {
-    static LazyLibrary library("ole32.dll");
-    return library;
-}
-
 LazyLibrary& OleAut32() {
     static LazyLibrary library("oleaut32.dll");
     return library;
@@ -47,21 +42,6 @@ LazyLibrary& WinInet() {
 LazyLibrary& WinMm() {
     static LazyLibrary library("winmm.dll");
     return library;
-}
-
-namespace {
-
-DWORD WINAPI PreloadThread(void*) {
-    static LazyLibrary clips("msvfw32.dll");  // the animate control's
-    for (LazyLibrary* library : {&Ole32(), &WinMm(), &clips}) library->Load();
-    return 0;
-}
-
-}  // namespace
-
-void PreloadLibraries() {
-    // Nothing waits for the thread; without it the libraries are loaded where they are first used.
-    if (const HANDLE thread = CreateThread(nullptr, 0, &PreloadThread, nullptr, 0, nullptr)) CloseHandle(thread);
 }
 
 }  // namespace mirelo::win

@@ -9,9 +9,10 @@
 namespace mirelo::win {
 
 // A system library that start-up does not need, loaded on the first call of one of its functions.
-// Every library the program imports is mapped and initialised before WinMain runs; the browser,
-// sound and HTTP libraries (and what they pull in) cost start-up time on every run and are used
-// only after a notification arrived. Thread-safe: a worker may make the first call.
+// Every library the program imports is mapped and initialised before WinMain runs; the sound, HTTP
+// and OLE automation libraries (and what they pull in) cost start-up time on every run and are
+// used only after a pop-up is on the screen. Thread-safe: a worker may make the first call.
+// (ole32 stays imported: the input method takes it when the first pop-up is activated.)
 class LazyLibrary {
 public:
     explicit constexpr LazyLibrary(const char* name) : name_(name) {}
@@ -28,15 +29,9 @@ private:
     std::atomic<HMODULE> module_{nullptr};
 };
 
-LazyLibrary& Ole32();
 LazyLibrary& OleAut32();
 LazyLibrary& WinInet();
 LazyLibrary& WinMm();
-
-// Loads, on a thread of its own, the libraries the first pop-up needs (the sound and clip
-// libraries, and the COM library that the input method takes when a pop-up is activated), so that
-// neither start-up nor the first notification waits for them. Call once the client is running.
-void PreloadLibraries();
 
 // Calls `name` (declared with type F) from the library; returns `failed` when it cannot be found.
 template <typename F, typename... Args>
