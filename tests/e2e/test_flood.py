@@ -36,6 +36,7 @@ def test_a_burst_keeps_the_threads_bounded_and_closes_every_pop_up_on_time(
         peak = start_threads
         sending_started = time.monotonic()
         send_steadily(datagram, port, BURST, RATE)
+        wine.screenshot(mirelo.logs / 'after-burst.png')
         while time.monotonic() - sending_started < 30 and closed_count(client.stderr_path, 'mail') <= BURST:
             peak = max(peak, linux_threads(pid) or 0)
             time.sleep(0.2)
@@ -50,3 +51,4 @@ def test_a_burst_keeps_the_threads_bounded_and_closes_every_pop_up_on_time(
         time.sleep(2)
         after = process_stats(wine, tools_dir)
         assert after.threads <= start.threads + 2, (start, after)
+        assert after.windows <= start.windows, (start, after)
