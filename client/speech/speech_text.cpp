@@ -26,10 +26,16 @@ std::string SpeechSentence(int kind, std::string_view sender, std::string_view s
     }
 }
 
-std::string VocelinkPath(std::string_view libraryDir) {
+std::string VocelinkPath(std::string_view libraryDir, LeadByteTest isLead) {
     if (libraryDir.empty()) return kVocelinkFile;
+    bool endsInSeparator = false;
+    for (std::size_t i = 0; i < libraryDir.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(libraryDir[i]);
+        endsInSeparator = byte == '\\';
+        if (isLead(byte)) ++i;
+    }
     std::string path(libraryDir);
-    if (path.back() != '\\') path += '\\';
+    if (!endsInSeparator) path += '\\';
     return path + kVocelinkFile;
 }
 

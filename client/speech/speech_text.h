@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "core/string_table.h"
+#include "popups/popup_text.h"
 
 namespace mirelo {
 
@@ -24,7 +25,9 @@ std::string SpeechSentence(int kind, std::string_view sender, std::string_view s
                            std::string_view documentKindText, std::string_view actionText, const TextLoader& loadText);
 
 // vocelink in the given folder: no backslash is doubled, and an empty folder gives the bare name.
-std::string VocelinkPath(std::string_view libraryDir);
+// A folder's last byte 0x5C ends it with a backslash only when it is not the trail byte of a
+// double-byte character ("表" is 0x95 0x5C in code page 932).
+std::string VocelinkPath(std::string_view libraryDir, LeadByteTest isLead);
 
 // The suite's settings file below its folder as the registry gives it (the folder ends in a
 // backslash there). "" when the registry names no folder: the defaults hold then.

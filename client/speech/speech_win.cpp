@@ -8,6 +8,7 @@
 
 #include "core/settings_win.h"
 #include "core/worker_pool.h"
+#include "popups/popup_win.h"
 #include "speech/speech_text.h"
 #include "store/registry_win.h"
 #include "vocelink.h"
@@ -70,7 +71,7 @@ Vocelink LoadVocelink(const std::string& libraryDir) {
     static Vocelink loaded;
     const std::lock_guard<std::mutex> lock(loading);
     if (loaded.requestBuffer != nullptr && loaded.bufferFree != nullptr) return loaded;
-    HMODULE module = LoadLibraryA(VocelinkPath(libraryDir).c_str());
+    HMODULE module = LoadLibraryA(VocelinkPath(libraryDir, IsAnsiLeadByte).c_str());
     if (module == nullptr) module = LoadLibraryA(kVocelinkFile);
     if (module == nullptr) {
         Log("speech: %s not found\n", kVocelinkFile);

@@ -51,13 +51,17 @@ TEST(SpeechSentence, EmptyFieldsLeaveTheirPlacesEmpty) {
 }
 
 TEST(VocelinkPath, JoinsTheFolderAndTheLibrary) {
+    const auto cp932Lead = [](unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); };
     const std::map<std::string, std::string> cases = {
         {"C:\\Program Files\\Mirelo\\", "C:\\Program Files\\Mirelo\\vocelink.dll"},
         {"C:\\Program Files\\Mirelo", "C:\\Program Files\\Mirelo\\vocelink.dll"},
         {"C:\\", "C:\\vocelink.dll"},
         {"", "vocelink.dll"},
+        // "表" ends in the byte of a backslash: a separator still follows it.
+        {"C:\\\x95\x5C", "C:\\\x95\x5C\\vocelink.dll"},
+        {"C:\\\x95\x5C\\", "C:\\\x95\x5C\\vocelink.dll"},
     };
-    for (const auto& [folder, path] : cases) EXPECT_EQ(VocelinkPath(folder), path) << folder;
+    for (const auto& [folder, path] : cases) EXPECT_EQ(VocelinkPath(folder, cp932Lead), path) << folder;
 }
 
 TEST(SuiteSettingsPath, FollowsTheRegistryFolderDirectly) {
