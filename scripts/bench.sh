@@ -12,10 +12,11 @@ cd "$root"
 
 runs=20
 memory=1000
+flood=()
 while [ $# -gt 0 ]; do
     case "$1" in
         --runs) runs="$2"; shift 2 ;;
-        --quick) runs=2; memory=200; shift ;;
+        --quick) runs=2; memory=200; flood=(--quick); shift ;;
         *) echo "usage: scripts/bench.sh [--runs N] [--quick]" >&2; exit 2 ;;
     esac
 done
@@ -47,9 +48,7 @@ bench store build/native/bench/store/store-bench --summary
 bench history build/native/bench/history/history-bench
 bench vocelink build/native/bench/vocelink/vocelink-bench
 bench reception /usr/bin/python3 bench/reception/burst.py
-if [ -f bench/flood/flood.py ]; then
-    bench flood /usr/bin/python3 bench/flood/flood.py
-fi
+bench flood /usr/bin/python3 bench/flood/flood.py "${flood[@]}"
 bench compare /usr/bin/python3 bench/probe/compare.py --runs "$runs" --memory "$memory"
 
 echo
