@@ -151,7 +151,7 @@ link="qsnotifyclient://127.0.0.1,44444,Quillon Groupware,$port,demo,1,0,0,demo-k
 echo "demo: starting Mirelo.exe (locale $locale) on UDP port $port; stop it with Ctrl-C or 'scripts/demo.sh --stop'"
 echo "demo: the client's main events follow; its whole log is in $log"
 # Diagnostic lines that only a developer reads stay in the whole log.
-hidden='^\[Mirelo\] (payload field|start: command line|INI file|StoreFile|UserKey|EditFlags|viewer command|CNotifyClient - )'
+hidden='^\[Mirelo\] (pop-up [a-z]+ texts? |payload field|start: command line|INI file|StoreFile|UserKey|EditFlags|viewer command|CNotifyClient - )'
 WINEDEBUG=-all,+debugstr wine "$program_dir/Mirelo.exe" "$link" 2>&1 >/dev/null |
     python3 "$root/scripts/wine_log.py" --code-page "$code_page" | tee -a "$log" |
     grep --line-buffered -vE "$hidden" &

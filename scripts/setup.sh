@@ -18,7 +18,7 @@ packages=(
     mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64
     wine wine64
     xvfb xauth xdotool x11-utils imagemagick
-    fonts-nanum locales
+    fonts-nanum fonts-ipafont-gothic fonts-wqy-microhei fonts-wine locales
     python3 python3-pytest
     googletest libgtest-dev
     libjsoncpp-dev libpugixml-dev libexpat1-dev libxml2-dev libxml2-utils

@@ -1,23 +1,34 @@
 #!/usr/bin/env bash
-# Creates a Wine prefix ready for Mirelo's tests when it does not exist yet: booted, no window
-# manager decorations to wait for, no audio device noise.  Usage: wine-prefix.sh PREFIX
+# Creates a Wine prefix ready for Mirelo's tests when it does not exist yet: booted, with the
+# settings of wine-prefix.reg (no window manager to wait for, no audio device noise, the Windows
+# font names the resources ask for mapped to installed fonts). A prefix made by an older version of this setup is brought up to date.
+# Usage: wine-prefix.sh PREFIX
 set -euo pipefail
 
+here=$(cd "$(dirname "$0")" && pwd)
 prefix=$1
-[ -f "$prefix/.mirelo-ready" ] && exit 0
+stamp=$(cat "$here/wine-prefix.sh" "$here/wine-prefix.reg" | sha1sum | cut -c1-40)
+ready() { [ "$(cat "$prefix/.mirelo-ready" 2>/dev/null)" = "$stamp" ]; }
+ready && exit 0
 mkdir -p "$prefix"
 # Two test runs may ask for the same prefix at once: one creates it, the other waits.
 exec 9>"$prefix/.mirelo-lock"
 flock 9
-[ -f "$prefix/.mirelo-ready" ] && exit 0
-source "$(dirname "$0")/wine-env.sh"
+ready && exit 0
+source "$here/wine-env.sh"
 export WINEPREFIX=$prefix
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml=,winedbg.exe=d"}
 export WINEDEBUG=-all
 timeout 180 wineboot -i >/dev/null 2>&1
-# Unmanaged windows: hiding or destroying a captioned window otherwise stalls without a window manager.
-timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
-timeout 60 wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /t REG_SZ /d "" /f >/dev/null 2>&1
+# Wine's own fonts (Marlett draws the title-bar buttons, Tahoma is "MS Shell Dlg"; Debian's
+# fonts-wine): Wine does not load them from its data folder here, so the prefix's Fonts folder links them.
+for font in /usr/share/wine/fonts/*; do
+    [ -e "$font" ] && ln -sf "$font" "$prefix/drive_c/windows/Fonts/"
+done
+# The settings of wine-prefix.reg in one regedit run. regedit reads a Unicode file whatever the
+# prefix's code page: UTF-16 with its byte-order mark.
+settings=$prefix/.mirelo-prefix.reg
+{ printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE "$here/wine-prefix.reg"; } >"$settings"
+timeout 60 wine regedit /S "$(winepath -w "$settings")" >/dev/null 2>&1
 timeout 60 wineserver -w || true
-touch "$prefix/.mirelo-ready"
+echo "$stamp" >"$prefix/.mirelo-ready"

@@ -21,11 +21,12 @@ AlertLayout LayoutAlert(int windowWidth, bool hasHeader, int labelGap, int wides
     if (hasHeader) {
         layout.header = {kHeaderFrom.left, kHeaderFrom.top, windowWidth - kHeaderFrom.right, kHeaderFrom.bottom};
     }
-    const int valueLeft = RowValueLeft(kRowLeft, kLabelWidth, labelGap, widestLabelText);
+    const int labelWidth = FitLabelWidth(kLabelWidth, widestLabelText);
+    const int valueLeft = RowValueLeft(kRowLeft, labelWidth, labelGap, widestLabelText);
     const int top = kRowTop + (hasHeader ? kOffsetWithHeader : kOffsetWithoutHeader);
     for (int n = 0; n < kAlertRowCount; ++n) {
         const int rowTop = top + kRowHeight * n;
-        layout.labels[n] = {kRowLeft, rowTop, kRowLeft + kLabelWidth, rowTop + kRowHeight};
+        layout.labels[n] = {kRowLeft, rowTop, kRowLeft + labelWidth, rowTop + kRowHeight};
         layout.values[n] = {valueLeft, rowTop, windowWidth - 10, rowTop + kRowHeight};
     }
     return layout;

@@ -25,8 +25,9 @@ struct AlertLayout {
 };
 
 // The header line and the three rows ("Title:", "Sender:", "Date:"). Labels run from x = 20 to 75
-// and values from 75 + labelGap, but not inside the widest label's text (RowValueLeft); rows start 20
-// pixels below the usual row top with a header and 10 without.
+// (further when the widest label's text needs it, FitLabelWidth) and values from the labels' end +
+// labelGap, but not inside the widest label's text (RowValueLeft); rows start 20 pixels below the
+// usual row top with a header and 10 without.
 AlertLayout LayoutAlert(int windowWidth, bool hasHeader, int labelGap, int widestLabelText);
 
 // A button's rectangle on the skin: its template position scaled from dialog units to the skin,

@@ -1,6 +1,7 @@
 #include "popups/alert_popup_win.h"
 
 #include <algorithm>
+#include <string>
 
 #include "core/settings_win.h"
 #include "forwarding/forwarding_win.h"
@@ -193,16 +194,18 @@ void CAlertPopup::Paint(HDC dc, const RECT& client) {
         const win::UniqueFont headerFont = AlertFont(kHeaderCellHeight, true);
         const win::SelectedObject bold(dc, headerFont.Get());
         // One line: a title too long for it ends in "..." rather than wrapping out of sight.
+        constexpr UINT kHeaderFormat = DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX;
         RECT header = ToRect(layout.header);
-        DrawTextA(dc, content_.header.c_str(), -1, &header, DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+        header.bottom = FitBottom(header.top, header.bottom, LineHeight(dc));
+        DrawPopupText(dc, "header", content_.header, header, kHeaderFormat);
     }
     const std::string* values[] = {&content_.message, &content_.senderLine, &content_.date};
     for (int n = 0; n < kAlertRowCount; ++n) {
-        RECT label = ToRect(layout.labels[n]);
-        DrawTextA(dc, labels_[n].c_str(), -1, &label, DT_NOPREFIX);
+        const std::string index = std::to_string(n);
+        DrawPopupText(dc, "label" + index, labels_[n], ToRect(layout.labels[n]), DT_NOPREFIX);
         // The first two values are prepared (their "&" doubled); the date is drawn as received.
-        RECT value = ToRect(layout.values[n]);
-        DrawTextA(dc, values[n]->c_str(), -1, &value, DT_END_ELLIPSIS | (n < 2 ? 0 : DT_NOPREFIX));
+        DrawPopupText(dc, "value" + index, *values[n], ToRect(layout.values[n]),
+                      DT_END_ELLIPSIS | (n < 2 ? 0 : DT_NOPREFIX));
     }
 }
 

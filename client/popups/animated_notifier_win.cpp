@@ -1,6 +1,8 @@
 #include "popups/animated_notifier_win.h"
 
-#include <algorithm>
+#include <string>
+
+#include "popups/popup_text.h"
 
 namespace mirelo {
 
@@ -46,16 +48,21 @@ void CAnimatedNotifier::Paint(HDC dc, const RECT&) {
     const HFONT bold = CreatePopupFont(dc, 11, true);
     const HFONT regular = CreatePopupFont(dc, 9, false);
     const HGDIOBJ original = SelectObject(dc, bold);
-    // The header's line grows downwards to the font where 13 pixels would cut it.
-    RECT headerRect{kHeaderLeft, kHeaderTop, Width() - 10, std::max(kHeaderBottom, kHeaderTop + LineHeight(dc))};
-    DrawTextA(dc, fields_.header.c_str(), -1, &headerRect, DT_WORDBREAK | DT_NOPREFIX);
+    // The header's box grows downwards as far as the bold font's lines need.
+    constexpr UINT kHeaderFormat = DT_WORDBREAK | DT_NOPREFIX;
+    RECT headerRect{kHeaderLeft, kHeaderTop, Width() - 10, kHeaderBottom};
+    const RECT need = NeededBox(dc, fields_.header, headerRect, kHeaderFormat);
+    headerRect.bottom = FitBottom(kHeaderTop, kHeaderBottom, need.bottom - need.top);
+    DrawPopupText(dc, "header", fields_.header, headerRect, kHeaderFormat);
 
     SelectObject(dc, regular);
     for (std::size_t n = 0; n < fields_.rows.size(); ++n) {
         const int top = kRowTop + kRowHeight * static_cast<int>(n);
-        RECT rowRect{kRowLeft, top, Width() - 10, top + kRowHeight};
-        // Row 0 has its "&" doubled already; the others are drawn as received.
-        DrawTextA(dc, fields_.rows[n].c_str(), -1, &rowRect, n == 0 ? 0 : DT_NOPREFIX);
+        const RECT rowRect{kRowLeft, top, Width() - 10, top + kRowHeight};
+        // Row 0 has its "&" doubled already; the others are drawn as received. A row wider than its
+        // box ends in "..." rather than in a cut character.
+        DrawPopupText(dc, "value" + std::to_string(n), fields_.rows[n], rowRect,
+                      DT_END_ELLIPSIS | (n == 0 ? 0 : DT_NOPREFIX));
     }
     SelectObject(dc, original);
     DeleteObject(bold);

@@ -1,6 +1,7 @@
 #include "popups/document_popup_win.h"
 
 #include <algorithm>
+#include <string>
 
 #include "core/settings_win.h"
 #include "popups/popup_text.h"
@@ -61,17 +62,23 @@ void CDocumentPopup::Paint(HDC dc, const RECT& client) {
 
     std::string header = content_.header;
     if (content_.urgentPrefix) header = settings.UrgentLabel + header;
+    // The header's box grows downwards as far as the bold font's line (or wrapped lines) need.
+    const UINT headerFormat = content_.wrapHeader ? DT_WORDBREAK : 0;
     RECT headerRect = content_.wrapHeader ? RECT{px(66), px(kHeaderTop), right, px(kHeaderBottom)}
                                           : RECT{px(57), px(kHeaderTop), client.right, px(kHeaderBottom)};
-    DrawTextA(dc, header.c_str(), -1, &headerRect, content_.wrapHeader ? DT_WORDBREAK : 0);
+    const RECT headerNeed = NeededBox(dc, header, headerRect, headerFormat);
+    headerRect.bottom = FitBottom(headerRect.top, headerRect.bottom, headerNeed.bottom - headerNeed.top);
+    DrawPopupText(dc, "header", header, headerRect, headerFormat);
 
     const DocumentRows& rows = content_.rows;
-    // Values share one left edge, which no label's text reaches into (the alert's gap is negative).
+    // Values share one left edge, which no label's text reaches into (the alert's gap is negative);
+    // a label column too narrow for its labels in this font grows.
     SelectObject(dc, regular);
     int widestLabel = 0;
     for (std::size_t i = big ? 1 : 0; i < labels_.size(); ++i)
         widestLabel = std::max(widestLabel, TextWidth(dc, labels_[i]));
-    const int valueLeft = RowValueLeft(px(kRowLeft), px(rows.labelWidth), px(settings.LabelGap), widestLabel);
+    const int labelWidth = FitLabelWidth(px(rows.labelWidth), widestLabel);
+    const int valueLeft = RowValueLeft(px(kRowLeft), labelWidth, px(settings.LabelGap), widestLabel);
     if (!valuesLogged_) {
         win::Log("pop-up %s values at x=%d\n", Look().familyName, valueLeft);
         valuesLogged_ = true;
@@ -80,19 +87,24 @@ void CDocumentPopup::Paint(HDC dc, const RECT& client) {
         const RowSpec& row = rows.rows[i];
         const bool bigRow = i == 0 && big;
         SelectObject(dc, bigRow ? bold : regular);
-        const int labelWidth = px(bigRow ? rows.firstLabelWidthBig : rows.labelWidth);
         const int top = px(kRowTop + kRowHeight * static_cast<int>(i));
         const int bottom = px(kRowTop + kRowHeight * static_cast<int>(i + 1));
-        if (!labels_[i].empty()) {
-            RECT labelRect{px(kRowLeft), top, px(kRowLeft) + labelWidth, bottom};
-            DrawTextA(dc, labels_[i].c_str(), -1, &labelRect, DT_NOPREFIX);
+        int rowLabelWidth = labelWidth;
+        int left = valueLeft;
+        if (bigRow) {
+            const int labelText = TextWidth(dc, labels_[i]);
+            rowLabelWidth = FitLabelWidth(px(rows.firstLabelWidthBig), labelText);
+            left = RowValueLeft(px(kRowLeft), rowLabelWidth, px(settings.LabelGap), labelText);
         }
-        // Values drawn as received keep a "&" as it is; prepared ones have it doubled already.
-        const int left = bigRow
-                             ? RowValueLeft(px(kRowLeft), labelWidth, px(settings.LabelGap), TextWidth(dc, labels_[i]))
-                             : valueLeft;
-        RECT valueRect{left, top, right, bottom};
-        DrawTextA(dc, row.value.c_str(), -1, &valueRect, row.limit != 0 ? 0 : DT_NOPREFIX);
+        const std::string index = std::to_string(i);
+        if (!labels_[i].empty()) {
+            const RECT labelRect{px(kRowLeft), top, px(kRowLeft) + rowLabelWidth, bottom};
+            DrawPopupText(dc, "label" + index, labels_[i], labelRect, DT_NOPREFIX);
+        }
+        // Values drawn as received keep a "&" as it is; prepared ones have it doubled already. A
+        // value wider than its box ends in "..." rather than in a cut character.
+        const RECT valueRect{left, top, right, bottom};
+        DrawPopupText(dc, "value" + index, row.value, valueRect, DT_END_ELLIPSIS | (row.limit != 0 ? 0 : DT_NOPREFIX));
     }
     SelectObject(dc, original);
     DeleteObject(bold);

@@ -1,6 +1,7 @@
 #include "popups/message_popup_win.h"
 
 #include <algorithm>
+#include <string>
 
 #include "core/settings_win.h"
 #include "resources/string_ids.h"
@@ -78,10 +79,11 @@ void CMessagePopup::FitSize(int& width, int& height) {
     const std::string contentsLabel = win::LoadText(IDS_CONTENTS_LABEL);
     const std::string dateLabel = win::LoadText(IDS_POSTED_DATE_LABEL);
     // A label column too narrow for the labels in this font grows, and the window with it.
-    labelWidth_ = settings.MessageLabelWidth;
+    int widestLabel = 0;
     for (const std::string* label : {&subjectLabel, &senderLabel, &contentsLabel, &dateLabel}) {
-        labelWidth_ = std::max(labelWidth_, measure(*label) + 2);
+        widestLabel = std::max(widestLabel, measure(*label));
     }
+    labelWidth_ = FitLabelWidth(settings.MessageLabelWidth, widestLabel);
     const int labelGrowth = labelWidth_ - settings.MessageLabelWidth;
 
     const std::vector<std::string> lines =
@@ -161,7 +163,7 @@ void CMessagePopup::Paint(HDC dc, const RECT& client) {
     const int titleLeft = kTitleLeft + settings.TitleOffsetX;
     RECT titleRect{titleLeft, kTitleTop + settings.TitleOffsetY, titleLeft + (frame.right - frame.left), kTitleBottom};
     SetTextColor(dc, kTitleColour);
-    DrawTextA(dc, title_.c_str(), -1, &titleRect, DT_NOPREFIX);
+    DrawPopupText(dc, "title", title_, titleRect, DT_NOPREFIX);
 
     SelectObject(dc, regular);
     SetTextColor(dc, RGB(0, 0, 0));
@@ -169,12 +171,12 @@ void CMessagePopup::Paint(HDC dc, const RECT& client) {
     const int top = settings.RowTop + kRowsDown;
     for (std::size_t n = 0; n < rows_.size(); ++n) {
         const int y = top + settings.RowHeight * static_cast<int>(n);
-        if (!rows_[n].label.empty()) {
-            RECT labelRect{left, y, left + labelWidth_, y + settings.RowHeight};
-            DrawTextA(dc, rows_[n].label.c_str(), -1, &labelRect, DT_NOPREFIX);
-        }
-        RECT valueRect{left + labelWidth_ + settings.LabelGap, y, Width() - kValueRightMargin, y + settings.RowHeight};
-        DrawTextA(dc, rows_[n].value.c_str(), -1, &valueRect, DT_NOPREFIX | DT_SINGLELINE);
+        const std::string index = std::to_string(n);
+        const RECT labelRect{left, y, left + labelWidth_, y + settings.RowHeight};
+        DrawPopupText(dc, "label" + index, rows_[n].label, labelRect, DT_NOPREFIX);
+        const RECT valueRect{left + labelWidth_ + settings.LabelGap, y, Width() - kValueRightMargin,
+                             y + settings.RowHeight};
+        DrawPopupText(dc, "value" + index, rows_[n].value, valueRect, DT_NOPREFIX | DT_SINGLELINE);
     }
     SelectObject(dc, original);
     DeleteObject(bold);

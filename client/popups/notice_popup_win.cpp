@@ -1,8 +1,7 @@
 #include "popups/notice_popup_win.h"
 
-#include <algorithm>
-
 #include "core/settings_win.h"
+#include "popups/popup_text.h"
 #include "forwarding/forwarding_win.h"
 #include "resources/string_ids.h"
 #include "win/resources.h"
@@ -92,16 +91,16 @@ void CNoticePopup::Paint(HDC dc, const RECT& client) {
     SetTextColor(dc, kTitleColour);
     RECT titleRect{10, 8, client.right - 8, client.bottom - 38};
     const UINT format = content_.title.wrap ? DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX : DT_NOPREFIX;
-    DrawTextA(dc, content_.title.text.c_str(), -1, &titleRect, format);
+    DrawPopupText(dc, "title", content_.title.text, titleRect, format);
 
     SelectObject(dc, regular);
     SetTextColor(dc, RGB(0, 0, 0));
     const std::string footer = win::LoadText(IDS_DATE_LABEL) + " " + content_.date;
     // The footer's line grows downwards to the font where 12 pixels would cut it.
     const int footerTop = static_cast<int>(client.bottom) - 53;
-    RECT footerRect{10, footerTop, client.right - 8,
-                    std::max(static_cast<int>(client.bottom) - 41, footerTop + LineHeight(dc))};
-    DrawTextA(dc, footer.c_str(), -1, &footerRect, DT_NOPREFIX);
+    const RECT footerRect{10, footerTop, client.right - 8,
+                          FitBottom(footerTop, static_cast<int>(client.bottom) - 41, LineHeight(dc))};
+    DrawPopupText(dc, "footer", footer, footerRect, DT_NOPREFIX | DT_END_ELLIPSIS);
     SelectObject(dc, original);
     DeleteObject(bold);
     DeleteObject(regular);

@@ -86,10 +86,15 @@ int ScaleToDpi(int pixels, int dpi) {
 }
 
 int RowValueLeft(int labelLeft, int labelWidth, int gap, int labelTextWidth) {
-    constexpr int kSpacing = 4;
     const int labelEnd = labelLeft + labelWidth;
-    return std::max(labelEnd + gap, std::min(labelEnd, labelLeft + labelTextWidth + kSpacing));
+    return std::max(labelEnd + gap, std::min(labelEnd, labelLeft + labelTextWidth + kLabelSpacing));
 }
+
+int FitLabelWidth(int describedWidth, int widestLabelText) {
+    return widestLabelText <= describedWidth ? describedWidth : widestLabelText + kLabelSpacing;
+}
+
+int FitBottom(int top, int bottom, int textHeight) { return std::max(bottom, top + textHeight); }
 
 Rect FitBrowserWindow(const Rect& area, int width, int height) {
     if (width == 0 || height == 0) return area;

@@ -55,6 +55,17 @@ int ScaleToDpi(int pixels, int dpi);
 // after it; the values never start further right than without the gap.
 int RowValueLeft(int labelLeft, int labelWidth, int gap, int labelTextWidth);
 
+// The space kept between a label's drawn text and its value.
+inline constexpr int kLabelSpacing = 4;
+
+// Text boxes fitted to the font actually selected: a box keeps its described size where the text
+// fits it and grows only as far as the text needs.
+// A label column: the described width when the widest label's text fits in it; otherwise that text
+// and the spacing before the values.
+int FitLabelWidth(int describedWidth, int widestLabelText);
+// A box's bottom: the described one, or lower when the text drawn from `top` is taller.
+int FitBottom(int top, int bottom, int textHeight);
+
 // Subject rows: the byte limits for the regular and the big font.
 inline constexpr std::size_t kBigFontLimit = 32;
 

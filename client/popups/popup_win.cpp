@@ -221,7 +221,11 @@ void CPopup::OnPaint() {
     FillRect(dc, &client, brush);
     DeleteObject(brush);
     SetBkMode(dc, TRANSPARENT);
+    loggingTexts_ = !textsLogged_;
     Paint(dc, client);
+    if (loggingTexts_) Log("pop-up %s texts measured\n", look_.familyName);
+    textsLogged_ = true;
+    loggingTexts_ = false;
     EndPaint(Handle(), &ps);
     if (clip_ != nullptr && IsWindowVisible(clip_)) {
         SendMessageA(clip_, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
@@ -296,6 +300,24 @@ int TextWidth(HDC dc, std::string_view text) {
     SIZE size{};
     GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
     return size.cx;
+}
+
+void CPopup::DrawPopupText(HDC dc, std::string_view role, const std::string& text, RECT box, UINT format) {
+    if (loggingTexts_ && !text.empty()) {
+        const RECT need = NeededBox(dc, text, box, format);
+        char face[LF_FACESIZE] = "";
+        GetTextFaceA(dc, LF_FACESIZE, face);
+        Log("pop-up %s text %.*s in \"%s\" needs %ld,%ld-%ld,%ld of %ld,%ld-%ld,%ld\n", look_.familyName,
+            static_cast<int>(role.size()), role.data(), face, need.left, need.top, need.right, need.bottom, box.left,
+            box.top, box.right, box.bottom);
+    }
+    DrawTextA(dc, text.c_str(), -1, &box, format);
+}
+
+RECT NeededBox(HDC dc, const std::string& text, const RECT& box, UINT format) {
+    RECT need = box;
+    DrawTextA(dc, text.c_str(), -1, &need, format | DT_CALCRECT);
+    return need;
 }
 
 int LineHeight(HDC dc) {

@@ -79,6 +79,11 @@ protected:
     // when it matches). This object may be gone afterwards.
     static void DestroyPopupsTitled(const std::string& caption);
 
+    // Draws a text with DrawTextA in the font selected into the device context. On the first paint
+    // it also logs the box the text needs in that font beside the box it is drawn in, so that a
+    // text its box would cut shows in the log.
+    void DrawPopupText(HDC dc, std::string_view role, const std::string& text, RECT box, UINT format);
+
     const PopupLook& Look() const { return look_; }
     int Width() const { return width_; }
     int Height() const { return height_; }
@@ -94,6 +99,8 @@ private:
     int width_ = 0;
     int height_ = 0;
     HWND clip_ = nullptr;
+    bool textsLogged_ = false;
+    bool loggingTexts_ = false;
 };
 
 // The screen's resolution in dots per inch, which the pop-ups' pixel layouts scale to.
@@ -111,5 +118,9 @@ int TextWidth(HDC dc, std::string_view text);
 
 // The height of a line of the font selected into the device context.
 int LineHeight(HDC dc);
+
+// The box a text needs when drawn from the box's top left corner with this DrawTextA format in the
+// font selected into the device context: as wide as the box when it wraps, as tall as its lines.
+RECT NeededBox(HDC dc, const std::string& text, const RECT& box, UINT format);
 
 }  // namespace mirelo

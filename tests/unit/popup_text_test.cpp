@@ -90,5 +90,32 @@ TEST(RowValueLeft, ValuesNeverStartInsideTheLabelText) {
         EXPECT_EQ(RowValueLeft(10, 45, c.gap, c.labelText), c.left) << c.gap << " " << c.labelText;
 }
 
+TEST(TextFit, BoxesGrowOnlyWhereTheSelectedFontNeedsIt) {
+    const struct {
+        int described;
+        int text;
+        int width;
+    } labels[] = {
+        {45, 38, 45},  // a Korean label that fits keeps the described column
+        {45, 45, 45},  // exactly as wide as the column
+        {45, 46, 50},  // "Doc Subject" in a wider font: its text and the spacing
+        {55, 71, 75},
+    };
+    for (const auto& c : labels) EXPECT_EQ(FitLabelWidth(c.described, c.text), c.width) << c.text;
+
+    const struct {
+        int top;
+        int bottom;
+        int height;
+        int fitted;
+    } lines[] = {
+        {27, 40, 12, 40},  // a line lower than the described box
+        {27, 40, 13, 40},
+        {27, 40, 15, 42},  // bold 11 points: the descenders stay inside
+        {27, 40, 30, 57},  // two wrapped lines
+    };
+    for (const auto& c : lines) EXPECT_EQ(FitBottom(c.top, c.bottom, c.height), c.fitted) << c.height;
+}
+
 }  // namespace
 }  // namespace mirelo
