@@ -70,6 +70,8 @@ void CDocumentPopup::Paint(HDC dc, const RECT& client) {
     headerRect.bottom = FitBottom(headerRect.top, headerRect.bottom, headerNeed.bottom - headerNeed.top);
     DrawPopupText(dc, "header", header, headerRect, headerFormat);
 
+    const RECT buttons = ButtonsBox();
+    const Rect buttonsBox{buttons.left, buttons.top, buttons.right, buttons.bottom};
     const DocumentRows& rows = content_.rows;
     // Values share one left edge, which no label's text reaches into (the alert's gap is negative);
     // a label column too narrow for its labels in this font grows.
@@ -103,7 +105,7 @@ void CDocumentPopup::Paint(HDC dc, const RECT& client) {
         }
         // Values drawn as received keep a "&" as it is; prepared ones have it doubled already. A
         // value wider than its box ends in "..." rather than in a cut character.
-        const RECT valueRect{left, top, right, bottom};
+        const RECT valueRect{left, top, FitRowRight(right, bottom, buttonsBox), bottom};
         DrawPopupText(dc, "value" + index, row.value, valueRect, DT_END_ELLIPSIS | (row.limit != 0 ? 0 : DT_NOPREFIX));
     }
     SelectObject(dc, original);

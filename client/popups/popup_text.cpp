@@ -96,6 +96,11 @@ int FitLabelWidth(int describedWidth, int widestLabelText) {
 
 int FitBottom(int top, int bottom, int textHeight) { return std::max(bottom, top + textHeight); }
 
+int FitRowRight(int right, int rowBottom, const Rect& buttons) {
+    const bool none = buttons.right <= buttons.left || buttons.bottom <= buttons.top;
+    return none || rowBottom <= buttons.top ? right : std::min(right, buttons.left - kLabelSpacing);
+}
+
 Rect FitBrowserWindow(const Rect& area, int width, int height) {
     if (width == 0 || height == 0) return area;
     // Centred with the same margin on both sides; an axis the window does not fit takes the area's.

@@ -65,6 +65,9 @@ inline constexpr int kLabelSpacing = 4;
 int FitLabelWidth(int describedWidth, int widestLabelText);
 // A box's bottom: the described one, or lower when the text drawn from `top` is taller.
 int FitBottom(int top, int bottom, int textHeight);
+// A row's right edge: a row that reaches down to the buttons (their bounding box, empty when there
+// are none) stops before the leftmost of them.
+int FitRowRight(int right, int rowBottom, const Rect& buttons);
 
 // Subject rows: the byte limits for the regular and the big font.
 inline constexpr std::size_t kBigFontLimit = 32;

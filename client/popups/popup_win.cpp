@@ -223,7 +223,12 @@ void CPopup::OnPaint() {
     SetBkMode(dc, TRANSPARENT);
     loggingTexts_ = !textsLogged_;
     Paint(dc, client);
-    if (loggingTexts_) Log("pop-up %s texts measured\n", look_.familyName);
+    if (loggingTexts_) {
+        const RECT buttons = ButtonsBox();
+        Log("pop-up %s buttons at %ld,%ld-%ld,%ld\n", look_.familyName, buttons.left, buttons.top, buttons.right,
+            buttons.bottom);
+        Log("pop-up %s texts measured\n", look_.familyName);
+    }
     textsLogged_ = true;
     loggingTexts_ = false;
     EndPaint(Handle(), &ps);
@@ -312,6 +317,19 @@ void CPopup::DrawPopupText(HDC dc, std::string_view role, const std::string& tex
             box.top, box.right, box.bottom);
     }
     DrawTextA(dc, text.c_str(), -1, &box, format);
+}
+
+RECT CPopup::ButtonsBox() const {
+    RECT box{};
+    for (const int id : {IDOK, kViewButton}) {
+        const HWND button = GetDlgItem(Handle(), id);
+        if (button == nullptr || !IsWindowVisible(button)) continue;
+        RECT r{};
+        GetWindowRect(button, &r);
+        MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&r), 2);
+        UnionRect(&box, &box, &r);
+    }
+    return box;
 }
 
 RECT NeededBox(HDC dc, const std::string& text, const RECT& box, UINT format) {

@@ -84,6 +84,9 @@ protected:
     // text its box would cut shows in the log.
     void DrawPopupText(HDC dc, std::string_view role, const std::string& text, RECT box, UINT format);
 
+    // The bounding box of the visible Ok and View buttons in client coordinates; empty without any.
+    RECT ButtonsBox() const;
+
     const PopupLook& Look() const { return look_; }
     int Width() const { return width_; }
     int Height() const { return height_; }

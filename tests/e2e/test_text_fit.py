@@ -9,8 +9,10 @@ import re
 
 import pytest
 
+from mirelo_client import MAIN_TITLE
 from test_messages import crop
 from test_popups import popups, shown, start
+from test_tray import TRAY_CALLBACK, WM_LBUTTONDBLCLK, close_menu, open_menu
 
 WM_COMMAND = 0x0111
 IDOK = 1
@@ -45,6 +47,7 @@ ENGLISH = {
     'dept': 'Information Security',
     'job': 'Principal Engineer',
 }
+BUTTONS = re.compile(r'^pop-up (\w+) buttons at (-?\d+),(-?\d+)-(-?\d+),(-?\d+)$')
 LINK = ['--function', 'Open', '--url', 'http://gw/doc?id=1']
 
 
@@ -72,13 +75,17 @@ def notifications(t: dict[str, str]) -> dict[str, list[list[str]]]:
 
 
 def measured(log: list[str], family: str) -> list[tuple[str, str, tuple[int, ...], tuple[int, ...]]]:
-    """(role, face, needed box, drawn box) of every text the family's pop-ups drew."""
+    """(role, face, needed box, drawn box) of every text the family's pop-ups drew, and their buttons."""
     found = []
     for line in log:
         m = TEXT.match(line)
         if m and m.group(1) == family:
             numbers = tuple(int(n) for n in m.groups()[3:])
             found.append((m.group(2), m.group(3), numbers[:4], numbers[4:]))
+        m = BUTTONS.match(line)
+        if m and m.group(1) == family:
+            box = tuple(int(n) for n in m.groups()[1:])
+            found.append(('buttons', '', box, box))
     return found
 
 
@@ -115,12 +122,13 @@ def check_families(mirelo, sender, inspector, wine, korean, families, big_font):
     problems = {}
     for family in families:
         for n, command in enumerate(all_commands[family], 1):
-            before = len([line for line in client.log() if TEXT.match(line)])
+            before = len([line for line in client.log() if TEXT.match(line) or BUTTONS.match(line)])
             show_one(mirelo, sender, inspector, wine, client, port, family, command, n,
                      f'{family}-{n}-big{big_font}.png')
-            texts = measured([line for line in client.log() if TEXT.match(line)][before:], family)
+            texts = measured([line for line in client.log() if TEXT.match(line) or BUTTONS.match(line)][before:],
+                             family)
             roles = {role for role, *_ in texts}
-            assert len(texts) >= 2 and roles & {'header', 'title'}, (command, roles)
+            assert len(texts) >= 3 and 'buttons' in roles and roles & {'header', 'title'}, (command, roles)
             if faults(texts):
                 problems[f'{family} {n}'] = faults(texts)
     assert not problems, problems
@@ -133,3 +141,23 @@ def test_every_text_of_every_pop_up_family_fits_its_box(mirelo, sender, inspecto
 
 def test_the_big_font_subject_rows_fit_their_boxes(mirelo, sender, inspector, wine, korean):
     check_families(mirelo, sender, inspector, wine, korean, ['bbs', 'mail', 'approval'], '1')
+
+
+def test_the_about_box_and_the_tray_menu_for_a_person_to_look_at(mirelo, inspector, wine):
+    client, _ = start(mirelo)
+    open_menu(client, inspector)
+    menu = inspector.find(cls='#32768', timeout_ms=5000)
+    assert menu is not None
+    shot = mirelo.logs / 'tray-menu.png'
+    assert wine.screenshot(shot)
+    crop(shot, menu)
+    close_menu(inspector)
+
+    inspector.send(title=MAIN_TITLE, msg=TRAY_CALLBACK, wparam=129, lparam=WM_LBUTTONDBLCLK, post=True)
+    assert client.wait_log(r'^about box shown, version ')
+    about = next(w for w in inspector.list() if w['class'] == '#32770' and w['visible'])
+    assert any(child['text'] for child in about['children']), about
+    shot = mirelo.logs / 'about.png'
+    assert wine.screenshot(shot)
+    crop(shot, about)
+    inspector.click(hwnd=about['hwnd'], control=1)

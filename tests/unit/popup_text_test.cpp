@@ -115,6 +115,18 @@ TEST(TextFit, BoxesGrowOnlyWhereTheSelectedFontNeedsIt) {
         {27, 40, 30, 57},  // two wrapped lines
     };
     for (const auto& c : lines) EXPECT_EQ(FitBottom(c.top, c.bottom, c.height), c.fitted) << c.height;
+
+    const Rect buttons{300, 125, 390, 150};
+    const struct {
+        int bottom;
+        Rect buttons;
+        int right;
+    } rows[] = {
+        {123, buttons, 397},  // above the buttons
+        {140, buttons, 296},  // beside them: stops before them
+        {140, Rect{}, 397},   // no buttons shown
+    };
+    for (const auto& c : rows) EXPECT_EQ(FitRowRight(397, c.bottom, c.buttons), c.right) << c.bottom;
 }
 
 }  // namespace
