@@ -24,11 +24,12 @@ std::int64_t ParseInt64(std::string_view text) {
     }
     std::int64_t value = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value >= kSaturation) {
+        // One more digit would reach the saturation (and could overflow before the check).
+        if (value >= kSaturation / 10) {
             value = kSaturation;
             break;
         }
+        value = value * 10 + (text[i] - '0');
     }
     return negative ? -value : value;
 }
