@@ -3,16 +3,41 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <map>
 #include <vector>
 
 namespace mirelo {
 
 namespace {
 
+// Opening a converter loads and sets up its tables, which costs far more than a short conversion:
+// each thread keeps the converters it opened.
+class Converters {
+public:
+    ~Converters() {
+        for (const auto& entry : open_) iconv_close(entry.second);
+    }
+    iconv_t Get(const char* from, const char* to) {
+        std::string key = std::string(from) + '>' + to;
+        const auto found = open_.find(key);
+        if (found != open_.end()) {
+            iconv(found->second, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
+            return found->second;
+        }
+        iconv_t cd = iconv_open(to, from);
+        if (cd != reinterpret_cast<iconv_t>(-1)) open_.emplace(std::move(key), cd);
+        return cd;
+    }
+
+private:
+    std::map<std::string, iconv_t> open_;
+};
+
 // Converts with iconv, one character at a time past anything the target cannot take.
 std::string Convert(const char* from, const char* to, std::string_view input, std::size_t unitSize,
                     std::string_view replacement) {
-    iconv_t cd = iconv_open(to, from);
+    thread_local Converters converters;
+    iconv_t cd = converters.Get(from, to);
     if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(replacement);
     std::string out;
     std::vector<char> buffer(input.size() * 4 + 16);
@@ -32,7 +57,6 @@ std::string Convert(const char* from, const char* to, std::string_view input, st
         inLeft -= skip;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
-    iconv_close(cd);
     return out;
 }
 
