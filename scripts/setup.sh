@@ -24,6 +24,7 @@ packages=(
     libjsoncpp-dev libpugixml-dev libexpat1-dev libxml2-dev libxml2-utils
     espeak-ng sox
     valgrind
+    clang libclang-rt-14-dev
     dpkg-dev
     nsis p7zip-full
 )
