@@ -112,7 +112,7 @@ def test_messenger_on_top_sign_out_and_reload(mirelo, inspector, sender, tools_d
     sender.run('messenger', '@R', '--port', port)
     assert client.wait_log(r'^messenger: settings reloaded$')
     inspector.send(title=MAIN_TITLE, msg=0x0400 + 100, wparam=129, lparam=0x0205, post=True)
-    assert client.wait_log(r'^tray menu: (정보\*\|종료|About\*\|Exit)$')
+    assert client.wait_log(r'^tray menu: (정보\*\|알림 기록\.\.\.\|종료|About\*\|History\.\.\.\|Exit)$')
     menu = inspector.find(cls='#32768', timeout_ms=5000)
     inspector.send(hwnd=menu['hwnd'], msg=0x0100, wparam=0x1B, post=True)
 

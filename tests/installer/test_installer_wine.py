@@ -89,6 +89,15 @@ def end_client(wine, program: str, client: MireloProcess) -> None:
     assert client.wait_log(r'^shutdown$', 60), client.log()[-20:]
 
 
+def settings_written(user_ini, key: str) -> list[str]:
+    """The user's settings file once a line starts with KEY: the client rewrites it as its process ends,
+    after its last log line."""
+    def lines():
+        text = user_ini.read_text(errors='replace').splitlines() if user_ini.is_file() else []
+        return text if any(line.startswith(key) for line in text) else []
+    return wait_until(lines, 30, 0.2)
+
+
 def test_a_silent_install_puts_the_builds_program_folder_in_place(wine, setup_exe, program_files, win32_dir,
                                                                  program_dir, start_menu_link, logs):
     install(wine, setup_exe, logs)
@@ -122,7 +131,7 @@ def test_a_link_opened_by_the_shell_starts_the_client_with_its_payload(wine, log
     assert client.has_log(r'^payload field 5: linkuser$')
     assert client.has_log(r'^payload field 9: linkkey$')
     end_client(wine, program, client)
-    assert 'UserID=linkuser' in user_ini.read_text(errors='replace').splitlines()
+    assert 'UserID=linkuser' in settings_written(user_ini, 'UserID=linkuser')
 
 
 def test_a_shortcut_file_opened_by_the_shell_starts_the_client_with_its_payload(wine, logs, program):
@@ -153,7 +162,7 @@ def test_an_upgrade_ends_the_running_client_and_keeps_the_users_settings(wine, s
     client = shell_start(wine, payload(), logs, 'after')
     assert client.wait_log(r'^main frame created', 60)
     end_client(wine, program, client)
-    settings = user_ini.read_text(errors='replace').splitlines()
+    settings = settings_written(user_ini, 'DisplayPos=')
     assert 'DisplayPos=4' in settings and 'FloatTime=10000' in settings
 
 
