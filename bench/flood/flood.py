@@ -2,10 +2,11 @@
 """Flood benchmark: mail notifications at a steady rate to Mirelo.exe under Wine, FloatTime 500.
 
 Runs two floods twice each (300 at 50 per second, 5,000 at 20 per second) against one client with three
-notifier windows on the desktop, and prints for every flood: how long each pop-up stayed (show to close,
-max and p99) against FloatTime + 1 s, the process's threads, handles, USER and GDI objects before and
-after, its resident memory, the datagrams relayed to the messenger against those sent and the codes the
-notifier windows received; then every goal and whether it was met. --load runs a competing busy loop
+notifier windows on the desktop, and prints for every flood: how many pop-ups showed and how many gave
+way to newer notifications waiting behind them, how long each pop-up stayed (show to close, max and p99)
+against FloatTime + 1 s, the process's threads, handles, USER and GDI objects before and after (and what
+stands in for them where Wine counts none), its resident memory, the datagrams relayed to the messenger
+against those sent and the codes the notifier windows received; then every goal and whether it was met. --load runs a competing busy loop
 per core (at nice 10) during the floods. Needs the native and Windows builds.
 
 Usage: bench/flood/flood.py [--load] [--quick | --flood COUNT:RATE ...] [--client-dir DIR] [--work DIR]
@@ -23,8 +24,8 @@ import time
 REPO = pathlib.Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(REPO / 'tests' / 'e2e'))
 
-from flood_watch import (TIMESTAMPED, closed_count, linux_pid, linux_threads, mail_datagram,  # noqa: E402
-                         percentile, popup_events, process_stats, send_steadily, show_to_close_ms)
+from flood_watch import (TIMESTAMPED, closed_count, gave_way_count, linux_pid, linux_threads,  # noqa: E402
+                         mail_datagram, percentile, popup_events, process_stats, send_steadily, show_to_close_ms)
 from mirelo_client import MireloInstall, free_port, payload  # noqa: E402
 from sender import Sender  # noqa: E402
 from stand_in import StandIn  # noqa: E402
@@ -35,8 +36,15 @@ FLOAT_TIME_MS = 500
 CLOSE_GOAL_MS = FLOAT_TIME_MS + 1000
 NOTIFIERS = 3
 MAIL_CODE = 100
+MAIL_KIND = 2
 # The band a count must come back to after a flood, around where it stood before the first.
-BANDS = {'threads': 2, 'handles': 30, 'user_objects': 10, 'gdi_objects': 20, 'windows': 2}
+BANDS = {'threads': 2, 'handles': 30, 'user_objects': 10, 'gdi_objects': 20, 'windows': 2, 'gdi_table': 20,
+         'linux_fds': 10}
+# Where Wine 8 counts nothing (GetProcessHandleCount, NtQueryInformationProcess and GetGuiResources give
+# 0), these are measured instead and reported as substitutes.
+SUBSTITUTES = {'handles': ('linux_fds', 'Linux file descriptors of the Wine process'),
+               'user_objects': ('windows', 'windows of the process, children included'),
+               'gdi_objects': ('gdi_table', 'used entries of the GDI handle table in its PEB')}
 RSS_GOAL_KB = 10 * 1024
 
 
@@ -133,12 +141,13 @@ def run_floods(session, tools_dir, client_dir, sender, datagram, floods):
                 before = process_stats(session, tools_dir)
                 events_before = len(popup_events(client.stderr_path, 'mail'))
                 closed_before = closed_count(client.stderr_path, 'mail')
+                gave_way_before = gave_way_count(client.stderr_path, MAIL_KIND)
                 codes_before = len(notifiers.received())
                 with Sampler(pid) as sampler:
                     late = send_steadily(datagram, port, count, rate)
                     wait_caught_up(client)
                     listener.wait_for(relayed_before + count, timeout=10)
-                    wait_closed(client, closed_before, count, timeout=10)
+                    wait_closed(client, closed_before, gave_way_before, count, timeout=10)
                 time.sleep(3)
                 after = process_stats(session, tools_dir)
                 events = popup_events(client.stderr_path, 'mail')[events_before:]
@@ -149,6 +158,7 @@ def run_floods(session, tools_dir, client_dir, sender, datagram, floods):
                 codes = sum(1 for r in notifiers.received()[codes_before:] if r.code == MAIL_CODE)
                 results.append({'flood': f'{count} at {rate:g}/s', 'repeat': repeat, 'sent': count, 'late_s': late,
                                 'shown': sum(1 for _, w in events if w == 'shown'), 'open': still_open,
+                                'gave_way': gave_way_count(client.stderr_path, MAIL_KIND) - gave_way_before,
                                 'delays': delays, 'start': start, 'before': before, 'after': after,
                                 'relayed': relayed, 'codes': codes, 'peak_threads': sampler.peak_threads,
                                 'peak_rss_kb': sampler.peak_rss_kb})
@@ -171,9 +181,13 @@ def wait_caught_up(client, quiet: float = 3, limit: float = 600) -> None:
         time.sleep(quiet)
 
 
-def wait_closed(client, closed_before: int, count: int, timeout: float) -> None:
+def wait_closed(client, closed_before: int, gave_way_before: int, count: int, timeout: float) -> None:
+    """Waits until every pop-up of the flood closed: one per notification that did not give way."""
     deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline and closed_count(client.stderr_path, 'mail') < closed_before + count:
+    while time.monotonic() < deadline:
+        gave_way = gave_way_count(client.stderr_path, MAIL_KIND) - gave_way_before
+        if closed_count(client.stderr_path, 'mail') >= closed_before + count - gave_way:
+            return
         time.sleep(1)
 
 
@@ -185,16 +199,17 @@ def stat_text(stats, key: str) -> str:
 def print_flood(r: dict, flush: bool = False) -> None:
     d = r['delays']
     print(f"flood {r['flood']} #{r['repeat']}: sent {r['sent']} (last {r['late_s']:.2f} s late), shown {r['shown']}, "
-          f"closed {len(d)}, still open {r['open']}", flush=flush)
+          f"gave way to newer {r['gave_way']}, closed {len(d)}, still open {r['open']}", flush=flush)
     print(f"  show->close ms: max {max(d, default=float('nan')):.0f}, p99 {percentile(d, 0.99):.0f}, "
           f"median {percentile(d, 0.5):.0f} (goal <= {CLOSE_GOAL_MS})", flush=flush)
-    for key in ('threads', 'handles', 'user_objects', 'gdi_objects', 'windows'):
+    for key in BANDS:
+        note = next((f' (substitute for {k}: {text})' for k, (sub, text) in SUBSTITUTES.items() if sub == key), '')
         print(f"  {key}: start {stat_text(r['start'], key)}, before {stat_text(r['before'], key)}, "
-              f"after {stat_text(r['after'], key)}", flush=flush)
+              f"after {stat_text(r['after'], key)}{note}", flush=flush)
     print(f"  resident KB after {stat_text(r['after'], 'rss_kb')}, peak {r['peak_rss_kb']}; "
           f"Linux threads peak {r['peak_threads']}", flush=flush)
     print(f"  messenger relay {r['relayed']} of {r['sent']}; notifier codes {r['codes']} "
-          f"of {r['shown'] * NOTIFIERS} ({NOTIFIERS} windows x pop-ups shown)", flush=flush)
+          f"of {r['sent'] * NOTIFIERS} ({NOTIFIERS} windows x notifications)", flush=flush)
 
 
 def in_band(r: dict, key: str) -> bool | None:
@@ -216,11 +231,19 @@ def report(results: list[dict], loaded: bool) -> int:
 
     for r in results:
         name = f"{r['flood']} #{r['repeat']}"
-        closed_on_time = r['open'] == 0 and r['shown'] == r['sent'] and max(r['delays'], default=0) <= CLOSE_GOAL_MS
-        goal(f'{name}: all {r["sent"]} pop-ups shown and closed within FloatTime + 1 s', closed_on_time)
+        closed_on_time = r['open'] == 0 and max(r['delays'], default=0) <= CLOSE_GOAL_MS
+        goal(f'{name}: all {r["shown"]} pop-ups shown closed within FloatTime + 1 s', closed_on_time)
+        goal(f'{name}: every notification popped up ({r["shown"]}) or gave way to newer ones ({r["gave_way"]})',
+             r['shown'] + r['gave_way'] == r['sent'])
         for key in BANDS:
-            goal(f'{name}: {key} back within {BANDS[key]} of the start', in_band(r, key))
+            if key in SUBSTITUTES and in_band(r, key) is None:
+                sub, text = SUBSTITUTES[key]
+                goal(f'{name}: {key} not counted by the system; substitute {sub} ({text}) back within '
+                     f'{BANDS[sub]} of the start', in_band(r, sub))
+            elif key not in (sub for sub, _ in SUBSTITUTES.values()):
+                goal(f'{name}: {key} back within {BANDS[key]} of the start', in_band(r, key))
         goal(f'{name}: the messenger got every datagram', r['relayed'] == r['sent'])
+        goal(f'{name}: the notifier windows got every code', r['codes'] == r['sent'] * NOTIFIERS)
     for flood in dict.fromkeys(r['flood'] for r in results):
         pair = [r for r in results if r['flood'] == flood]
         rss = [r['after'].rss_kb if r['after'] else None for r in pair]

@@ -53,10 +53,11 @@ std::deque<AutoClose>& AutoClosing() {
     return waiting;
 }
 
-// A timer message comes only when no other message waits, so in a flood of notifications the
-// pop-ups' timers may not come for as long as it lasts: every new pop-up first closes those whose time
-// is up, and the oldest beyond kMaxAutoClosing.
-void CloseOverdue() {
+}  // namespace
+
+// In a flood of notifications the pop-ups' timers may not come for as long as it lasts: every new
+// pop-up, and every read of the socket, first closes those whose time is up.
+void CPopup::CloseOverdue() {
     const ULONGLONG now = GetTickCount64();
     const std::deque<AutoClose> snapshot = AutoClosing();
     std::size_t open = snapshot.size();
@@ -68,8 +69,6 @@ void CloseOverdue() {
         --open;
     }
 }
-
-}  // namespace
 
 CPopup::CPopup(const PopupLook& look) : Dialog(look.templateId), look_(look) {}
 

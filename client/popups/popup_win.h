@@ -51,6 +51,10 @@ public:
     // is gone then).
     bool ShowPopup();
 
+    // Closes the auto-closing pop-ups whose time is up, and the oldest beyond those that may be open at
+    // once. Timer messages come only when no other message waits: in a flood this closes them instead.
+    static void CloseOverdue();
+
     // Hides the View buttons of every listed pop-up and ends the program when the last one closes.
     static void EnterClosePending();
     static bool ClosePending();

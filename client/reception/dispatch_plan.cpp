@@ -60,6 +60,19 @@ DispatchPlan PlanDispatch(int kind, bool urgent, const ClientSettings& s) {
     return plan;
 }
 
+std::size_t NewerWaiting(std::size_t index, std::size_t count) {
+    if (count <= kBurstPoppingUp || index + 1 >= count) return 0;
+    return count - index - 1;
+}
+
+DispatchPlan GiveWay(DispatchPlan plan) {
+    if (plan.family == Family::Alert) return plan;
+    plan.gaveWay = plan.showPopup;
+    plan.showPopup = false;
+    plan.playSound = false;
+    return plan;
+}
+
 int LocalAppCode(Family family, int approvalCode) {
     switch (family) {
         case Family::Bbs: return 200;

@@ -67,6 +67,14 @@ void HoldNotification(ReceivedListItem item, int state, int localAppCode) {
     if (localAppCode != 0) NotifyLocalApps(localAppCode);
 }
 
+// Its pop-up would have told local applications; the history keeps it for the user.
+void GiveWayToNewer(int kind, std::size_t newerWaiting, const DispatchPlan& plan, const ApprovalHandler& approval) {
+    Log("pop-up of kind %d not shown: %u newer notifications waiting\n", kind, static_cast<unsigned>(newerWaiting));
+    if (plan.family == Family::Bbs || plan.family == Family::Mail || plan.family == Family::Approval) {
+        NotifyLocalApps(LocalAppCode(plan.family, approval.SubKind()));
+    }
+}
+
 }  // namespace
 
 CDispatcher::CDispatcher()
@@ -79,7 +87,7 @@ CDispatcher::CDispatcher()
 
 CDispatcher::~CDispatcher() = default;
 
-void CDispatcher::Dispatch(int kind, const char* payload, int length) {
+void CDispatcher::Dispatch(int kind, const char* payload, int length, std::size_t newerWaiting) {
     Log("dispatch kind=%d length=%d\n", kind, length);
     if (CNotifyClient* client = NotifyClient()) client->StartBlink();
 
@@ -97,7 +105,7 @@ void CDispatcher::Dispatch(int kind, const char* payload, int length) {
     NotificationRecord record;
     SpokenTexts spoken;
     bool held = false;
-    if (handler != nullptr) held = Present(kind, *handler, payload, length, record, spoken);
+    if (handler != nullptr) held = Present(kind, *handler, payload, length, newerWaiting, record, spoken);
     if (kind == kKindAlert) held = DispatchAlert(payload, length);
     record.kind = kind;
     // Every kind is spoken, an unknown one with an empty sentence; a held one is not.
@@ -107,13 +115,14 @@ void CDispatcher::Dispatch(int kind, const char* payload, int length) {
     }
 }
 
-bool CDispatcher::Present(int kind, KindHandler& handler, const char* payload, int length, NotificationRecord& record,
-                          SpokenTexts& spoken) {
+bool CDispatcher::Present(int kind, KindHandler& handler, const char* payload, int length, std::size_t newerWaiting,
+                          NotificationRecord& record, SpokenTexts& spoken) {
     const ClientSettings& settings = Settings();
     handler.Decode(kind, payload, length);
-    const DispatchPlan plan = PlanDispatch(kind, handler.Urgent(), settings);
+    DispatchPlan plan = PlanDispatch(kind, handler.Urgent(), settings);
     const int state = QuietStateFor(plan);
     const bool held = HoldsNotification(plan, settings.QuietWhilePresenting, IsQuietState(state));
+    if (!held && newerWaiting > 0) plan = GiveWay(plan);
     std::string line;
     if (plan.buildRecord) line = handler.RecordLine(kind);
     if (plan.buildRecord && &handler == approval_.get()) {
@@ -124,6 +133,7 @@ bool CDispatcher::Present(int kind, KindHandler& handler, const char* payload, i
     // delay the window; both still start within this one dispatch.
     if (plan.showPopup && !held) handler.Show();
     if (plan.playSound && !held) handler.PlaySound();
+    if (plan.gaveWay) GiveWayToNewer(kind, newerWaiting, plan, *approval_);
 
     ParseRecordLine(line, record);
     record.kind = kind;

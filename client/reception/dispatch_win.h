@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -27,7 +28,9 @@ public:
     CDispatcher(const CDispatcher&) = delete;
     CDispatcher& operator=(const CDispatcher&) = delete;
 
-    void Dispatch(int kind, const char* payload, int length);
+    // `newerWaiting`: notifications read together with this one and newer than it; when not 0 its
+    // pop-up and sound give way to them (see NewerWaiting).
+    void Dispatch(int kind, const char* payload, int length, std::size_t newerWaiting = 0);
 
 private:
     // The approval texts a sentence speaks, kept when the approval passed the filters.
@@ -38,8 +41,8 @@ private:
 
     // Decodes the payload with the kind's handler and, under the filters, plays, shows or lists it.
     // Returns whether it was held while the user presents.
-    bool Present(int kind, KindHandler& handler, const char* payload, int length, NotificationRecord& record,
-                 SpokenTexts& spoken);
+    bool Present(int kind, KindHandler& handler, const char* payload, int length, std::size_t newerWaiting,
+                 NotificationRecord& record, SpokenTexts& spoken);
     bool DispatchAlert(const char* payload, int length);
 
     std::unique_ptr<BbsHandler> bbs_;

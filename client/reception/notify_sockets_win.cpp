@@ -2,6 +2,8 @@
 
 #include "core/main_frame_win.h"
 #include "messenger/messenger_win.h"
+#include "popups/popup_win.h"
+#include "reception/dispatch_plan.h"
 #include "reception/dispatch_win.h"
 #include "reception/xml_batch_win.h"
 #include "web/refresh_win.h"
@@ -13,6 +15,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 namespace mirelo {
 
@@ -21,6 +25,8 @@ using win::Log;
 namespace {
 
 constexpr int kReceiveBufferSize = 4096;
+// Datagrams read per read event: a backlog of a few seconds' flood, and a bound on one event's work.
+constexpr std::size_t kMaxDatagramsPerRead = 256;
 
 bool IsLoopback(const sockaddr_in& from) { return (ntohl(from.sin_addr.s_addr) >> 24) == 127; }
 
@@ -38,6 +44,7 @@ void ShowReceiveError() {
 void CNotifySocket::Open(int port) {
     if (CreateDatagram(port)) {
         Log("listening for notifications on UDP port %d\n", port);
+        Log("UDP receive buffer: %d bytes\n", ReceiveBufferBytes());
         return;
     }
     char text[64];
@@ -46,27 +53,51 @@ void CNotifySocket::Open(int port) {
 }
 
 void CNotifySocket::OnReceive(int) {
+    // Everything waiting is read first, so that a backlog shows as one: its older notifications give
+    // their pop-ups way to the newest (creating a pop-up costs far more than all the rest), and the
+    // whole backlog is taken in before the system's buffer can overflow.
+    struct Received {
+        std::string bytes;
+        DatagramDecision decision;
+    };
+    std::vector<Received> batch;
+    std::size_t notifications = 0;
     char buffer[kMaxDatagramSize + 1];
-    sockaddr_in from{};
-    const int received = ReceiveFrom(buffer, static_cast<int>(kMaxDatagramSize), &from);
-    if (received <= 0) return;
-    buffer[received] = '\0';
-    const std::string_view datagram(buffer, static_cast<std::size_t>(received));
-
-    const DatagramDecision decision = ClassifyDatagram(datagram, IsLoopback(from));
-    switch (decision.action) {
-        case DatagramAction::Messenger: HandleMessengerMessage(datagram); break;
-        case DatagramAction::EndMessage:
-            Log("end message received\n");
-            PostExitRequest(1);
-            break;
-        case DatagramAction::Dispatch:
-            dispatcher_.Dispatch(decision.header.kind, buffer + kHeaderSize, decision.header.length);
-            owner_.ForwardToMessenger(buffer, received);
-            StartRefreshThread(decision.header.kind);
-            break;
-        case DatagramAction::Drop: Log("datagram of %d bytes dropped\n", received); break;
+    for (std::size_t reads = 0; reads < kMaxDatagramsPerRead; ++reads) {
+        sockaddr_in from{};
+        const int received = ReceiveFrom(buffer, static_cast<int>(kMaxDatagramSize), &from);
+        if (received == SOCKET_ERROR && LastError() == WSAEMSGSIZE) continue;  // too long: dropped
+        if (received == SOCKET_ERROR) break;
+        if (received == 0) continue;
+        const std::string_view datagram(buffer, static_cast<std::size_t>(received));
+        const DatagramDecision decision = ClassifyDatagram(datagram, IsLoopback(from));
+        if (decision.action == DatagramAction::Dispatch) ++notifications;
+        batch.push_back({std::string(datagram), decision});
     }
+    if (notifications > kBurstPoppingUp) {
+        Log("%u notifications waiting at once: only the newest pops up\n", static_cast<unsigned>(notifications));
+    }
+    std::size_t index = 0;
+    for (const Received& item : batch) {
+        const std::string& datagram = item.bytes;
+        const int size = static_cast<int>(datagram.size());
+        switch (item.decision.action) {
+            case DatagramAction::Messenger: HandleMessengerMessage(datagram); break;
+            case DatagramAction::EndMessage:
+                Log("end message received\n");
+                PostExitRequest(1);
+                break;
+            case DatagramAction::Dispatch:
+                dispatcher_.Dispatch(item.decision.header.kind, datagram.c_str() + kHeaderSize,
+                                     item.decision.header.length, NewerWaiting(index++, notifications));
+                owner_.ForwardToMessenger(datagram.c_str(), size);
+                StartRefreshThread(item.decision.header.kind);
+                break;
+            case DatagramAction::Drop: Log("datagram of %d bytes dropped\n", size); break;
+        }
+    }
+    // Timer messages wait while reading goes on: pop-ups whose time is up close now.
+    CPopup::CloseOverdue();
 }
 
 CNotifyListenSocket::~CNotifyListenSocket() { connections_.clear(); }

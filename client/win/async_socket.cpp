@@ -164,6 +164,13 @@ int AsyncSocket::ReceiveFrom(char* buffer, int size, sockaddr_in* from) {
     return recvfrom(socket_, buffer, size, 0, reinterpret_cast<sockaddr*>(from), &fromLength);
 }
 
+int AsyncSocket::ReceiveBufferBytes() const {
+    int size = 0;
+    int length = sizeof(size);
+    if (getsockopt(socket_, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<char*>(&size), &length) != 0) return 0;
+    return size;
+}
+
 int AsyncSocket::Receive(char* buffer, int size) { return recv(socket_, buffer, size, 0); }
 
 bool AsyncSocket::SendTo(const void* data, int size, const sockaddr_in& to) {

@@ -29,6 +29,8 @@ public:
     void ShutdownSend();
     void Close();
 
+    // The receive buffer the system actually granted (it may cap what was asked for); 0 when unknown.
+    int ReceiveBufferBytes() const;
     SOCKET Handle() const { return socket_; }
     bool IsOpen() const { return socket_ != INVALID_SOCKET; }
     // The error of the last failed call on this thread, as WSAGetLastError reports it.

@@ -55,6 +55,10 @@ class ProcessStats:
     gdi_objects: int | None
     windows: int
     rss_kb: int | None
+    # What stands in where Wine counts nothing: the used entries of the process's GDI handle table, and
+    # the Linux file descriptors of the Wine process (Wine's handles live in its server).
+    gdi_table: int | None = None
+    linux_fds: int | None = None
 
 
 def linux_pid(prefix: pathlib.Path, exe_name: str) -> int | None:
@@ -93,8 +97,18 @@ def process_stats(session, tools_dir: pathlib.Path, exe_name: str = 'Mirelo.exe'
         return None
     if not found.get('ok'):
         return None
-    return ProcessStats(found['threads'], found['handles'], found['user_objects'], found['gdi_objects'],
-                        found['windows'], rss_kb(linux_pid(session.prefix, exe_name)))
+    pid = linux_pid(session.prefix, exe_name)
+    return ProcessStats(found['threads'], found['handles'] or found.get('native_handles'), found['user_objects'],
+                        found['gdi_objects'], found['windows'], rss_kb(pid), found.get('gdi_table'), linux_fds(pid))
+
+
+def linux_fds(pid: int | None) -> int | None:
+    if pid is None:
+        return None
+    try:
+        return len(os.listdir(f'/proc/{pid}/fd'))
+    except OSError:
+        return None
 
 
 def linux_threads(pid: int | None) -> int | None:
@@ -126,6 +140,12 @@ def send_steadily(datagram: bytes, port: int, count: int, rate: float) -> float:
                 time.sleep(due - now)
             s.sendto(datagram, ('127.0.0.1', port))
         return time.monotonic() - (start + (count - 1) / rate)
+
+
+def gave_way_count(stderr_path: pathlib.Path, kind: int) -> int:
+    """Notifications of the kind whose pop-up gave way to newer ones waiting behind them."""
+    needle = f'pop-up of kind {kind} not shown: '.encode()
+    return stderr_path.read_bytes().count(needle)
 
 
 def closed_count(stderr_path: pathlib.Path, family: str) -> int:

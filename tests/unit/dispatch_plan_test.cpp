@@ -68,6 +68,36 @@ TEST_F(DispatchPlanTest, ReceivedListModeListsKindsTwoToTen) {
     EXPECT_FALSE(PlanDispatch(2, false, settings).listed);
 }
 
+TEST_F(DispatchPlanTest, OnlyTheNewestOfABacklogPopsUp) {
+    struct Case {
+        std::size_t index, count, newer;
+    };
+    const Case cases[] = {{0, 1, 0},
+                          {0, kBurstPoppingUp, 0},
+                          {kBurstPoppingUp - 1, kBurstPoppingUp, 0},
+                          {0, kBurstPoppingUp + 1, kBurstPoppingUp},
+                          {5, 20, 14},
+                          {18, 20, 1},
+                          {19, 20, 0},
+                          {25, 20, 0}};
+    for (const Case& c : cases) EXPECT_EQ(NewerWaiting(c.index, c.count), c.newer) << c.index << " of " << c.count;
+}
+
+TEST_F(DispatchPlanTest, GivingWayDropsPopUpAndSoundButNotTheRest) {
+    for (int kind : {1, 2, 3, 4, 8, 10}) {
+        const DispatchPlan plan = GiveWay(PlanDispatch(kind, false, settings));
+        EXPECT_TRUE(plan.gaveWay && plan.buildRecord) << kind;
+        EXPECT_FALSE(plan.showPopup || plan.playSound) << kind;
+    }
+    settings.UseMailNotify = false;
+    const DispatchPlan silent = GiveWay(PlanDispatch(2, false, settings));
+    EXPECT_FALSE(silent.gaveWay || silent.playSound) << "no pop-up to give way, and no sound either";
+    EXPECT_TRUE(GiveWay(PlanDispatch(20, false, settings)).showPopup) << "alerts are kept nowhere else";
+    settings.ReceiveListMode = true;
+    const DispatchPlan listed = GiveWay(PlanDispatch(2, false, settings));
+    EXPECT_TRUE(listed.listed && !listed.gaveWay);
+}
+
 TEST_F(DispatchPlanTest, LocalApplicationCodes) {
     EXPECT_EQ(LocalAppCode(Family::Bbs, 7), 200);
     EXPECT_EQ(LocalAppCode(Family::Mail, 7), 100);

@@ -42,8 +42,9 @@ constexpr wchar_t kHelp[] =
       SendInput of a one-pixel mouse move and back, so GetLastInputInfo sees user input.
   process --name EXE
       What the first process of that executable name holds: threads, handles, USER and GDI objects
-      (GetGuiResources; null where the system does not count them, as under Wine) and its windows,
-      children included.
+      (GetGuiResources; null where the system does not count them, as under Wine), the handle count
+      of NtQueryInformationProcess, the used entries of the GDI handle table its PEB names (what
+      Wine keeps) and its windows, children included.
 
   TARGET: --hwnd H | --title T | --class C (title and class may be combined), with [--visible]
           and [--timeout-ms N] to wait for the window to appear.

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <tlhelp32.h>
+#include <winternl.h>
 
 #include <string>
 #include <string_view>
@@ -64,6 +65,54 @@ void CountOrNull(JsonWriter& json, std::string_view key, DWORD count) {
     }
 }
 
+using QueryInformation = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+
+QueryInformation NtQueryInformationProcessEntry() {
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr ? reinterpret_cast<QueryInformation>(
+                                  reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "NtQueryInformationProcess")))
+                            : nullptr;
+}
+
+// The handle count as the native call reports it (Wine 8 answers GetProcessHandleCount with 0, so
+// this shows whether the system counts at all); 0 when it does not.
+DWORD NativeHandleCount(HANDLE process) {
+    constexpr int kProcessHandleCount = 20;
+    const QueryInformation query = NtQueryInformationProcessEntry();
+    ULONG count = 0;
+    if (query == nullptr || query(process, kProcessHandleCount, &count, sizeof count, nullptr) != 0) return 0;
+    return count;
+}
+
+// GDI objects counted in the process's GDI handle table, which Wine keeps in the process and names in
+// its PEB (GdiSharedHandleTable): entries of 24 bytes whose type byte (offset 14) is 0 when free. Stands
+// in for GetGuiResources(GR_GDIOBJECTS) where that returns 0; 0 when the table cannot be read.
+DWORD GdiTableCount(HANDLE process) {
+    PROCESS_BASIC_INFORMATION basic{};
+    using Query = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    const auto query =
+        ntdll
+            ? reinterpret_cast<Query>(reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "NtQueryInformationProcess")))
+            : nullptr;
+    if (query == nullptr || query(process, 0, &basic, sizeof basic, nullptr) != 0) return 0;
+    constexpr SIZE_T kTableOffset = sizeof(void*) == 8 ? 0xF8 : 0x94;
+    void* table = nullptr;
+    const auto* peb = reinterpret_cast<const char*>(basic.PebBaseAddress);
+    if (!ReadProcessMemory(process, peb + kTableOffset, &table, sizeof table, nullptr) || table == nullptr) return 0;
+    constexpr std::size_t kEntryBytes = 24;
+    constexpr std::size_t kEntries = 0x10000;
+    constexpr std::size_t kChunk = 4096;
+    std::string chunk(kChunk * kEntryBytes, '\0');
+    DWORD count = 0;
+    for (std::size_t first = 0; first < kEntries; first += kChunk) {
+        const auto* at = static_cast<const char*>(table) + first * kEntryBytes;
+        if (!ReadProcessMemory(process, at, chunk.data(), chunk.size(), nullptr)) return 0;
+        for (std::size_t i = 0; i < kChunk; ++i) count += chunk[i * kEntryBytes + 14] != 0 ? 1 : 0;
+    }
+    return count;
+}
+
 }  // namespace
 
 int RunProcess(const Args& args, JsonWriter& json) {
@@ -71,13 +120,15 @@ int RunProcess(const Args& args, JsonWriter& json) {
     if (name.empty()) return Fail(json, kExitUsage, "process", "--name is required");
     const Snapshot process = FindProcess(name);
     if (process.pid == 0) return Fail(json, kExitNotFound, "process", "no such process");
-    const HANDLE handle = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, process.pid);
+    const HANDLE handle = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, process.pid);
     if (handle == nullptr) return Fail(json, kExitFailed, "process", "OpenProcess failed");
     // A running program always holds some of each: 0 means the system does not count them (Wine).
     DWORD handles = 0;
     if (!GetProcessHandleCount(handle, &handles)) handles = 0;
     const DWORD user = GetGuiResources(handle, GR_USEROBJECTS);
     const DWORD gdi = GetGuiResources(handle, GR_GDIOBJECTS);
+    const DWORD nativeHandles = NativeHandleCount(handle);
+    const DWORD gdiTable = GdiTableCount(handle);
     CloseHandle(handle);
     WindowCount windows{process.pid, 0};
     EnumWindows(&CountTopLevel, reinterpret_cast<LPARAM>(&windows));
@@ -90,6 +141,8 @@ int RunProcess(const Args& args, JsonWriter& json) {
     CountOrNull(json, "handles", handles);
     CountOrNull(json, "user_objects", user);
     CountOrNull(json, "gdi_objects", gdi);
+    CountOrNull(json, "native_handles", nativeHandles);
+    CountOrNull(json, "gdi_table", gdiTable);
     json.Field("windows", windows.count);
     json.EndObject();
     return kExitOk;
