@@ -103,20 +103,20 @@ def process_stats(session, tools_dir: pathlib.Path, exe_name: str = 'Mirelo.exe'
 
 
 def linux_fds(pid: int | None) -> int | None:
-    if pid is None:
-        return None
-    try:
-        return len(os.listdir(f'/proc/{pid}/fd'))
-    except OSError:
-        return None
+    """The file descriptors of the Linux process."""
+    return _entries(pid, 'fd')
 
 
 def linux_threads(pid: int | None) -> int | None:
     """The threads of the Linux process (Wine's own included): cheap enough to sample during a flood."""
+    return _entries(pid, 'task')
+
+
+def _entries(pid: int | None, folder: str) -> int | None:
     if pid is None:
         return None
     try:
-        return len(os.listdir(f'/proc/{pid}/task'))
+        return len(os.listdir(f'/proc/{pid}/{folder}'))
     except OSError:
         return None
 
