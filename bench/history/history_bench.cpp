@@ -5,7 +5,8 @@
 // does: first the newest rows from the files' ends (what the window shows first), then the whole
 // files, parsed and indexed newest first. Elapsed and processor times are printed (on a busy machine
 // the processor time shows the cost that the elapsed time hides); the best first-rows time of the runs
-// is compared with the 300 ms goal. A filter as typed is timed too.
+// is compared with the 300 ms goal. A filter as typed is timed too, and a click on each column header
+// (the sort runs on the window's thread; goal 100 ms).
 
 #include <stdlib.h>
 
@@ -34,6 +35,7 @@ using bench::Records;
 using Clock = std::chrono::steady_clock;
 
 constexpr double kGoalMs = 300;
+constexpr double kSortGoalMs = 100;  // a click that blocks the window longer is felt
 
 double Ms(Clock::duration duration) { return std::chrono::duration<double, std::milli>(duration).count(); }
 
@@ -60,6 +62,38 @@ std::vector<std::string> TailDocuments(const std::vector<std::string>& paths) {
 }
 
 std::string KindText(int kind) { return kind == 2 ? "우편" : kind == 1 ? "게시판" : "알림"; }
+
+// A click on a column header sorts on the window's thread, so the slowest column, at its best of the
+// runs, is what a user waits for.
+double SlowestSort(mirelo::StoreFiles& files, const std::vector<std::string>& paths, int runs) {
+    mirelo::HistoryIndex index = mirelo::LoadHistory(files, kCodec, paths, KindText).index;
+    const struct {
+        int column;
+        const char* name;
+    } columns[] = {{mirelo::kHistoryKind, "kind"},
+                   {mirelo::kHistoryDate, "date"},
+                   {mirelo::kHistoryTitle, "title"},
+                   {mirelo::kHistorySender, "sender"}};
+    double slowest = 0;
+    for (const auto& c : columns) {
+        for (const bool ascending : {true, false}) {
+            double best = 1e300;
+            double bestCpu = 1e300;
+            for (int run = 0; run < runs; ++run) {
+                index.Sort(mirelo::kHistoryNewestFirst, true);
+                const auto start = Clock::now();
+                const std::clock_t cpu = std::clock();
+                index.Sort(c.column, ascending);
+                best = std::min(best, Ms(Clock::now() - start));
+                bestCpu = std::min(bestCpu, CpuMs(cpu));
+            }
+            std::printf("  a click sorts by %s, %s, in %.1f ms (%.1f ms processor time)\n", c.name,
+                        ascending ? "ascending" : "descending", best, bestCpu);
+            slowest = std::max(slowest, best);
+        }
+    }
+    return slowest;
+}
 
 }  // namespace
 
@@ -122,10 +156,13 @@ int main(int argc, char** argv) {
                         load.index.Size());
         }
     }
+    const double sortMs = SlowestSort(files, paths, runs);
     std::printf("history: first rows (the newest %zu) of %zu records in %.0f ms (goal %.0f ms): %s\n", first, shown,
                 best, kGoalMs, best <= kGoalMs ? "met" : "missed");
     std::printf("RESULT history window first rows of %zu records | %.0f ms | <= %.0f ms | %s\n", shown, best, kGoalMs,
                 best <= kGoalMs ? "met" : "NOT met");
+    std::printf("RESULT history window header click on %zu rows | %.0f ms | <= %.0f ms | %s\n", shown, sortMs,
+                kSortGoalMs, sortMs <= kSortGoalMs ? "met" : "NOT met");
     fs::remove_all(folder);
     return 0;
 }

@@ -37,6 +37,20 @@ std::string LowerAscii(std::string_view text) {
     return lower;
 }
 
+// Ranks the rows by a text of each: one sort of the texts, once.
+template <typename Text>
+void RankRows(std::size_t count, const Text& text, std::vector<std::uint32_t>& rank, std::uint32_t& ranks) {
+    std::vector<std::uint32_t> byText(count);
+    std::iota(byText.begin(), byText.end(), 0u);
+    std::sort(byText.begin(), byText.end(), [&](std::uint32_t a, std::uint32_t b) { return text(a) < text(b); });
+    rank.assign(count, 0);
+    ranks = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i == 0 || text(byText[i - 1]) != text(byText[i])) ++ranks;
+        rank[byText[i]] = ranks - 1;
+    }
+}
+
 }  // namespace
 
 void AppendHistoryRows(const StoreDocument& document, std::vector<HistoryRow>& rows) {
@@ -61,6 +75,19 @@ HistoryIndex::HistoryIndex(std::vector<HistoryRow> rows, const KindText& kindTex
         kindTexts_.push_back(found->second);
         keys_.push_back(LowerAscii(row.sender + '\n' + row.title + '\n' + found->second));
     }
+    const std::size_t count = rows_.size();
+    RankRows(
+        count, [this](std::uint32_t row) -> const std::string& { return kindTexts_[row]; }, byKind_.rank,
+        byKind_.ranks);
+    RankRows(
+        count, [this](std::uint32_t row) -> const std::string& { return rows_[row].order; }, byDate_.rank,
+        byDate_.ranks);
+    RankRows(
+        count, [this](std::uint32_t row) -> const std::string& { return rows_[row].title; }, byTitle_.rank,
+        byTitle_.ranks);
+    RankRows(
+        count, [this](std::uint32_t row) -> const std::string& { return rows_[row].sender; }, bySender_.rank,
+        bySender_.ranks);
     Sort(kHistoryNewestFirst, true);
 }
 
@@ -79,25 +106,20 @@ const std::string& HistoryIndex::Cell(std::size_t shown, int column) const {
 void HistoryIndex::Sort(int column, bool ascending) {
     column_ = column;
     ascending_ = ascending;
+    const SortKey& key = column == kHistoryNewestFirst ? byDate_
+                         : column == kHistoryKind      ? byKind_
+                         : column == kHistoryDate      ? byDate_
+                         : column == kHistoryTitle     ? byTitle_
+                                                       : bySender_;
+    const bool up = column != kHistoryNewestFirst && ascending;
+    // A counting sort by rank. Later in the files is newer: the rows are placed from the last one
+    // back, so rows of equal text keep that order whichever way the column runs.
+    std::vector<std::uint32_t> next(static_cast<std::size_t>(key.ranks) + 1, 0);
+    const auto slot = [&key, up](std::uint32_t row) { return up ? key.rank[row] : key.ranks - 1 - key.rank[row]; };
+    for (std::uint32_t row = 0; row < rows_.size(); ++row) ++next[slot(row) + 1];
+    std::partial_sum(next.begin(), next.end(), next.begin());
     order_.resize(rows_.size());
-    // Later in the files is newer: the base order runs from the end, and every sort keeps it for ties.
-    std::iota(order_.rbegin(), order_.rend(), 0u);
-    if (column == kHistoryNewestFirst) {
-        std::stable_sort(order_.begin(), order_.end(),
-                         [this](std::uint32_t a, std::uint32_t b) { return rows_[a].order > rows_[b].order; });
-    } else {
-        const auto text = [this, column](std::uint32_t row) -> const std::string& {
-            switch (column) {
-                case kHistoryKind: return kindTexts_[row];
-                case kHistoryDate: return rows_[row].order;
-                case kHistoryTitle: return rows_[row].title;
-                default: return rows_[row].sender;
-            }
-        };
-        std::stable_sort(order_.begin(), order_.end(), [&](std::uint32_t a, std::uint32_t b) {
-            return ascending ? text(a) < text(b) : text(b) < text(a);
-        });
-    }
+    for (std::uint32_t row = static_cast<std::uint32_t>(rows_.size()); row-- > 0;) order_[next[slot(row)]++] = row;
     ApplyFilter();
 }
 

@@ -65,9 +65,20 @@ public:
 private:
     void ApplyFilter();
 
+    // A column's sort key: each row's place among the column's texts (equal texts, equal places),
+    // worked out once when the rows are built, so that a click on a header compares no text.
+    struct SortKey {
+        std::vector<std::uint32_t> rank;  // per row
+        std::uint32_t ranks = 0;          // how many different texts
+    };
+
     std::vector<HistoryRow> rows_;
     std::vector<std::string> kindTexts_;  // per row
     std::vector<std::string> keys_;       // per row: what the filter searches, ASCII in lower case
+    SortKey byKind_;
+    SortKey byDate_;  // by the digits of the date; newest first is this key descending
+    SortKey byTitle_;
+    SortKey bySender_;
     std::vector<std::uint32_t> order_;    // all rows in the chosen order
     std::vector<std::uint32_t> visible_;  // the rows of order_ that pass the filter
     std::string filter_;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,46 @@ TEST(HistoryIndex, SortingByAColumnKeepsTheFilter) {
     index.Sort(kHistoryTitle, false);
     EXPECT_EQ(Titles(index), "d,a");
     EXPECT_EQ(index.Total(), 4u);
+}
+
+TEST(HistoryIndex, EverySortKeepsTheOrderOfAStableSortOfTheTexts) {
+    // Many equal texts, dates and kinds, in a mixed file order.
+    std::vector<HistoryRow> rows;
+    for (int i = 0; i < 300; ++i) {
+        const int n = i * 7919 % 300;
+        rows.push_back(Row(1 + n % 3, n % 5 == 0 ? "" : "2026-12-0" + std::to_string(1 + n % 4) + " 09:00",
+                           "t" + std::to_string(n % 17), n % 2 ? "Kim" : "Lee (HR)"));
+        rows.back().url = std::to_string(i);
+    }
+    const auto text = [](const HistoryRow& row, int column) -> std::string {
+        switch (column) {
+            case kHistoryKind: return KindText(row.kind);
+            case kHistoryDate: return row.order;
+            case kHistoryTitle: return row.title;
+            default: return row.sender;
+        }
+    };
+    HistoryIndex index(rows, KindText);
+    const struct {
+        int column;
+        bool ascending;
+    } cases[] = {{kHistoryKind, true},   {kHistoryKind, false},   {kHistoryDate, true},
+                 {kHistoryDate, false},  {kHistoryTitle, true},   {kHistoryTitle, false},
+                 {kHistorySender, true}, {kHistorySender, false}, {kHistoryNewestFirst, true}};
+    for (const auto& c : cases) {
+        std::vector<const HistoryRow*> expected;
+        for (auto row = rows.rbegin(); row != rows.rend(); ++row) expected.push_back(&*row);
+        const int column = c.column == kHistoryNewestFirst ? kHistoryDate : c.column;
+        const bool ascending = c.column != kHistoryNewestFirst && c.ascending;
+        std::stable_sort(expected.begin(), expected.end(), [&](const HistoryRow* a, const HistoryRow* b) {
+            return ascending ? text(*a, column) < text(*b, column) : text(*b, column) < text(*a, column);
+        });
+        index.Sort(c.column, c.ascending);
+        ASSERT_EQ(index.Size(), expected.size());
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            ASSERT_EQ(index.Row(i).url, expected[i]->url) << c.column << (c.ascending ? " up " : " down ") << i;
+        }
+    }
 }
 
 TEST(HistoryIndex, RowsComeFromTheNotificationElementsOfAStore) {
