@@ -3,6 +3,7 @@
 #include "payload_builder.h"
 #include "popups/message_text.h"
 #include "popups/notifier_text.h"
+#include "text_encoding.h"
 
 namespace mirelo_send {
 namespace {
@@ -27,7 +28,8 @@ constexpr std::string_view kNoticeHelp =
     "  --text1 .. --text4 T  its four rows (row 1 is cut at 43 bytes)\n"
     "These options write the notice text, one \"KEY:value\" line each (\"HEADER:\", \"ICON:\", \"TEXT1:\"..\n"
     "\"TEXT4:\"), in place of --text. Past 255 bytes the description continues in the sender field, in\n"
-    "front of the sender, as the client reads the text and the sender as one.\n\n";
+    "front of the sender, as the client reads the text and the sender as one; the cut falls between two\n"
+    "characters of the encoding sent (UTF-8, or code page 949 with --cp949).\n\n";
 
 constexpr std::string_view kNoticeExamples =
     "  mirelo-send notice --sender 'Help desk' --text $'The office is closed on Friday.\\nEnjoy the weekend.'\n"
@@ -59,8 +61,10 @@ std::string ApplyNotifier(PayloadValues* values) {
     values->urgent = false;
     if (!keys) return {};
     const std::string text = mirelo::BuildNotifierText(values->header.value_or(""), values->icon.value_or(""), rows);
-    values->texts[kText] = text.substr(0, kFieldMax);
-    if (text.size() > kFieldMax) values->texts[kSender] = text.substr(kFieldMax) + values->texts[kSender].value_or("");
+    // The cut falls between characters of what is sent: the client converts each field on its own.
+    const std::size_t cut = FittingPrefix(text, kFieldMax, values->cp949 ? "CP949" : "");
+    values->texts[kText] = text.substr(0, cut);
+    if (cut < text.size()) values->texts[kSender] = text.substr(cut) + values->texts[kSender].value_or("");
     return {};
 }
 

@@ -19,7 +19,34 @@ std::string CodePoint(std::u16string_view units, std::size_t at) {
     return text;
 }
 
+// The length of the UTF-8 character at the text's start; 1 for a byte that starts none.
+std::size_t CharacterLength(std::string_view text) {
+    const auto lead = static_cast<unsigned char>(text[0]);
+    const std::size_t length = lead < 0xC2 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 1;
+    if (length > text.size()) return 1;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) return 1;
+    }
+    return length;
+}
+
 }  // namespace
+
+std::size_t FittingPrefix(std::string_view utf8, std::size_t limit, const std::string& codePage) {
+    const std::optional<mirelo::IconvCodec> codec =
+        codePage.empty() ? std::nullopt : std::optional<mirelo::IconvCodec>(std::in_place, codePage);
+    std::size_t at = 0;
+    std::size_t sent = 0;
+    while (at < utf8.size()) {
+        const std::string_view character = utf8.substr(at, CharacterLength(utf8.substr(at)));
+        const std::size_t size =
+            codec ? codec->Encode(mirelo::Utf8ToUtf16(character), mirelo::CodePage::Ansi).size() : character.size();
+        if (sent + size > limit) break;
+        sent += size;
+        at += character.size();
+    }
+    return at;
+}
 
 std::optional<std::string> EncodeExactly(std::string_view utf8, const std::string& codePage, EncodeFailure* failure) {
     const std::u16string units = mirelo::Utf8ToUtf16(utf8);

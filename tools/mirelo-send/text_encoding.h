@@ -17,4 +17,9 @@ struct EncodeFailure {
 // lacks, gives nullopt and *failure says which.
 std::optional<std::string> EncodeExactly(std::string_view utf8, const std::string& codePage, EncodeFailure* failure);
 
+// How many leading bytes of the UTF-8 text fit in limit bytes once sent in the code page ("" sends
+// the UTF-8 itself): a cut there splits no character of the text nor of what is sent. A byte that
+// starts no UTF-8 character counts as one character.
+std::size_t FittingPrefix(std::string_view utf8, std::size_t limit, const std::string& codePage);
+
 }  // namespace mirelo_send

@@ -9,6 +9,7 @@
 #include "payload_builder.h"
 #include "payload_test_support.h"
 #include "popups/payload_codec.h"
+#include "text_encoding.h"
 
 namespace mirelo_send::test {
 namespace {
@@ -235,6 +236,53 @@ TEST(PayloadCommandsTest, NoticeAsTextAndAsAnimatedNotifier) {
     EXPECT_EQ(BuildDry({"notice", "--sender", "s", "--header", "H"}).exitCode, kExitUsage);
     EXPECT_EQ(BuildDry({"notice", "--sender", "s", "--animated", "--text", "t", "--header", "H"}).exitCode, kExitUsage);
     EXPECT_EQ(BuildDry({"notice", "--sender", "s", "--animated", "--no-flag"}).exitCode, kExitUsage);
+}
+
+TEST(PayloadCommandsTest, FittingPrefixCutsBetweenCharactersOfWhatIsSent) {
+    const struct {
+        const char* text;
+        std::size_t limit;
+        const char* codePage;
+        std::size_t prefix;
+    } cases[] = {
+        {"abc", 2, "", 2},
+        {"\xea\xb0\x80\xeb\x82\x98", 4, "", 3},       // "가나": 3 bytes each in UTF-8
+        {"\xea\xb0\x80\xeb\x82\x98", 4, "CP949", 6},  // 2 bytes each in code page 949
+        {"\xea\xb0\x80\xeb\x82\x98", 3, "CP949", 3},
+        {"a\xea\xb0\x80", 2, "CP949", 1},
+        {"\xf0\x9f\x98\x80"
+         "a",
+         3, "", 0},  // a 4-byte character does not fit in 3
+        {"\xff"
+         "a",
+         1, "", 1},              // a stray byte is one character
+        {"\xea\xb0", 5, "", 2},  // so is each byte of a cut sequence
+        {"", 5, "", 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FittingPrefix(c.text, c.limit, c.codePage), c.prefix) << c.text << " " << c.limit << c.codePage;
+    }
+}
+
+TEST(PayloadCommandsTest, ANoticeDescriptionSpillsIntoTheSenderBetweenCharacters) {
+    std::string korean;
+    for (int i = 0; i < 150; ++i) korean += "\xea\xb0\x80";  // "가"
+    const std::string full = "TEXT1:ab" + korean + "\nLee";
+    const struct {
+        bool cp949;
+        std::size_t textBytes;  // what field 3 keeps: whole characters only
+    } cases[] = {{false, 8 + 246}, {true, 8 + 246}};
+    for (const auto& c : cases) {
+        Args args = {"notice", "--sender", "Lee", "--animated", "--text1", "ab" + korean};
+        if (c.cp949) args.push_back("--cp949");
+        const DryRun run = BuildDry(args);
+        ASSERT_EQ(run.exitCode, kExitOk) << run.err;
+        const PayloadFields fields = DecodePayload(run.payload, mirelo::kNoticeLayout);
+        EncodeFailure failure;
+        const std::string sent = c.cp949 ? EncodeExactly(full, "CP949", &failure).value_or("") : full;
+        EXPECT_EQ(fields[3], sent.substr(0, c.textBytes)) << c.cp949;
+        EXPECT_EQ(fields[2], sent.substr(c.textBytes)) << c.cp949;
+    }
 }
 
 TEST(PayloadCommandsTest, SendsOverUdpAndTcp) {
