@@ -99,6 +99,21 @@ def main():
     for data in batches:
         write(out / "store", data)
 
+    # The store and history files as the client writes them, which the history window reads.
+    rows = [("2", "1", "2026-12-07 10:00", "회의 &amp; 점심", "김민지", "http://gw.example/m?id=1"),
+            ("8", "0", "2026-12-07 10:00", "Restart", "", ""),
+            ("4", "0", "20261206120000", "결재", "Lee (HR)", "http://gw.example/a"),
+            ("1", "0", "2026.12.05 09:30:00", "Notices", "Park", "https://gw.example/b"),
+            ("x", "", "", "", "", "")]
+    elements = "".join(
+        f'\n\t<Notification id="{i}" applid="{kind}" type="{flag}" date="{date}" title="{title}" sender="{sender}"'
+        f' openfunction="f" url="{url}" />' for i, (kind, flag, date, title, sender, url) in enumerate(rows))
+    history = f'<?xml version="1.0" encoding="EUC-KR"?>\n<NotificationList>{elements}\n</NotificationList>\n'
+    write(out / "history_index", history.encode("euc-kr"))
+    write(out / "history_index", history.replace("EUC-KR", "UTF-8").encode("utf-8"))
+    write(out / "history_index", b'<?xml version="1.0" encoding="EUC-KR"?><NotificationList></NotificationList>')
+    write(out / "history_index", b'<NotificationList><Notification title="a"/><NotificationListX/>')
+
     for data in (link(1, b"openDoc", b"http://gw.example/doc?id=7"), link(999, b"f\0g", b"u\0v"), b"001",
                  link(12, b"", b"")):
         write(out / "link_field", data)

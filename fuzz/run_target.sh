@@ -10,7 +10,7 @@ crashes="$build/fuzz-crashes/$name"
 mkdir -p "$corpus" "$crashes"
 dict=()
 case $name in
-    xml_batch | store) dict=(-dict="$here/xml.dict") ;;
+    xml_batch | store | history_index) dict=(-dict="$here/xml.dict") ;;
     alert) dict=(-dict="$here/json.dict") ;;
 esac
 log="$build/fuzz-logs/$name.log"
