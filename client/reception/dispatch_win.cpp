@@ -137,12 +137,17 @@ bool CDispatcher::Present(int kind, KindHandler& handler, const char* payload, i
 
     ParseRecordLine(line, record);
     record.kind = kind;
-    if (plan.buildRecord && settings.KeepHistory) KeepInHistory(record);
+    // The history and the held rows take every field from its place: a record line whose sender and
+    // link are empty (an administrator message) would otherwise show its document type as the sender.
+    NotificationRecord exact;
+    ParseRecordFields(line, exact);
+    exact.kind = kind;
+    if (plan.buildRecord && settings.KeepHistory) KeepInHistory(exact);
 
     if (plan.listed) ListNotification(record, plan, *approval_);
     if (held) {
         const int code = LocalAppCode(plan.family, approval_->SubKind());
-        HoldNotification(ListItemNow(record, code, plan, *approval_), state, code);
+        HoldNotification(ListItemNow(exact, code, plan, *approval_), state, code);
     }
     return held;
 }

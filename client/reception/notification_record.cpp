@@ -26,19 +26,12 @@ std::string BuildRecordLine(int kind, std::string_view userKey, int flag, std::s
     return line;
 }
 
-bool ParseRecordLine(std::string_view line, NotificationRecord& record) {
-    std::vector<std::string_view> tokens;
-    std::size_t pos = 0;
-    while (pos < line.size()) {
-        const auto start = line.find_first_not_of('\t', pos);
-        if (start == std::string_view::npos) break;
-        const auto end = line.find('\t', start);
-        tokens.push_back(line.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
-        pos = end == std::string_view::npos ? line.size() : end;
-    }
-    if (tokens.empty()) return false;
+namespace {
 
-    for (std::size_t i = 0; i < tokens.size() && i < 10; ++i) {
+constexpr std::size_t kRecordFields = 10;
+
+void AssignTokens(const std::vector<std::string_view>& tokens, NotificationRecord& record) {
+    for (std::size_t i = 0; i < tokens.size() && i < kRecordFields; ++i) {
         const std::string_view token = tokens[i];
         switch (i) {
             case 0: record.kind = ParseInt(token); break;
@@ -53,6 +46,35 @@ bool ParseRecordLine(std::string_view line, NotificationRecord& record) {
             case 9: record.extra = ParseInt(token); break;
         }
     }
+}
+
+}  // namespace
+
+bool ParseRecordLine(std::string_view line, NotificationRecord& record) {
+    std::vector<std::string_view> tokens;
+    std::size_t pos = 0;
+    while (pos < line.size()) {
+        const auto start = line.find_first_not_of('\t', pos);
+        if (start == std::string_view::npos) break;
+        const auto end = line.find('\t', start);
+        tokens.push_back(line.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+        pos = end == std::string_view::npos ? line.size() : end;
+    }
+    if (tokens.empty()) return false;
+    AssignTokens(tokens, record);
+    return true;
+}
+
+bool ParseRecordFields(std::string_view line, NotificationRecord& record) {
+    std::vector<std::string_view> fields;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = line.find('\t', start);
+        fields.push_back(line.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+        if (end == std::string_view::npos || fields.size() > kRecordFields) break;
+        start = end + 1;
+    }
+    if (fields.size() != kRecordFields) return ParseRecordLine(line, record);
+    AssignTokens(fields, record);
     return true;
 }
 

@@ -46,4 +46,10 @@ std::string BuildRecordLine(int kind, std::string_view userKey, int flag, std::s
 // the later ones forward. Returns false, leaving the record as it was, when the line has no token.
 bool ParseRecordLine(std::string_view line, NotificationRecord& record);
 
+// Parses a line of exactly ten fields, as BuildRecordLine makes them, with every field in its place:
+// an empty field stays empty. A line of another shape (a field that held a tab) is parsed as
+// ParseRecordLine does. For what the client shows and keeps of its own records, where a moved field
+// would put the document type in the sender's place.
+bool ParseRecordFields(std::string_view line, NotificationRecord& record);
+
 }  // namespace mirelo

@@ -128,7 +128,9 @@ def test_notifications_that_passed_the_filters_are_kept_in_the_history_file(mire
     assert text.startswith(b'<?xml version="1.0" encoding="EUC-KR"?>') and text.count(b'<Notification ') == 2
     assert not (mirelo.folder / f'{USER_KEY}_alerts.xml').exists(), 'the store holds only batches'
     window = open_history(client, inspector, korean, 2)
-    assert [row[3] for row in rows_of(inspector, window)] == ['Also kept', 'Kept']
+    rows = rows_of(inspector, window)
+    assert [row[3] for row in rows] == ['Also kept', 'Kept']
+    assert [row[4] for row in rows] == ['', 'Kim Cheolsu (R&D)'], 'the message has no sender'
 
 
 def test_with_keep_history_off_nothing_is_kept(mirelo, sender):

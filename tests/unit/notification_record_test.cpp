@@ -37,6 +37,39 @@ TEST(RecordLine, AnEmptyFieldMovesTheLaterOnesForward) {
     EXPECT_EQ(record.extra, 0) << "the last field stays unset";
 }
 
+TEST(RecordLine, ParsedByFieldEveryFieldStaysInItsPlace) {
+    const struct {
+        std::string line;
+        const char* date;
+        const char* subject;
+        const char* sender;
+        const char* url;
+        int docType;
+    } cases[] = {
+        // An administrator message: no sender, no link. Collapsed, the document type became the sender.
+        {BuildRecordLine(8, "NULL", 0, "2026-12-07 10:00", "Restart", "", "", "", 0), "2026-12-07 10:00", "Restart", "",
+         "", 0},
+        {BuildRecordLine(2, "NULL", 0, "", "s", "Kim", "f", "u", 4), "", "s", "Kim", "u", 4},
+        {BuildRecordLine(5, "k", 1, "d", "s", "snd", "f", "u", 7), "d", "s", "snd", "u", 7},
+        // A field that held a tab: not the builder's shape, so parsed as record lines are.
+        {BuildRecordLine(8, "NULL", 0, "d", "a\tb", "", "", "", 0), "d", "a", "b", "0", 0},
+    };
+    for (const auto& c : cases) {
+        NotificationRecord record;
+        ASSERT_TRUE(ParseRecordFields(c.line, record)) << c.line;
+        EXPECT_EQ(record.date, c.date) << c.line;
+        EXPECT_EQ(record.subject, c.subject) << c.line;
+        EXPECT_EQ(record.sender, c.sender) << c.line;
+        EXPECT_EQ(record.openUrl, c.url) << c.line;
+        EXPECT_EQ(record.docType, c.docType) << c.line;
+    }
+    NotificationRecord record;
+    EXPECT_FALSE(ParseRecordFields("", record));
+    NotificationRecord collapsed;
+    ASSERT_TRUE(ParseRecordLine(cases[0].line, collapsed));
+    EXPECT_EQ(collapsed.sender, "0") << "what a held message showed as its sender";
+}
+
 TEST(RecordLine, LongLinesAreParsedWhole) {
     const std::string subject(400, 's');
     NotificationRecord record;
