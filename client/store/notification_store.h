@@ -3,9 +3,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/code_page.h"
 #include "reception/notification_record.h"
@@ -44,9 +46,11 @@ public:
 
     virtual ~StoreFiles() = default;
     virtual Contents Read(const std::string& path) = 0;
-    // Writes the bytes to a temporary file beside the path and renames it over the path, so that the
-    // path holds either the old or the new bytes whatever happens. Returns "" or why it failed.
-    virtual std::string Replace(const std::string& path, std::string_view bytes) = 0;
+    // Writes the pieces one after the other to a temporary file beside the path and renames it over the
+    // path, so that the path holds either the old or the new bytes whatever happens. Returns "" or why
+    // it failed. Pieces spare the caller a copy of a large file to insert a few lines into it.
+    virtual std::string Replace(const std::string& path, std::span<const std::string_view> pieces) = 0;
+    std::string Replace(const std::string& path, std::string_view bytes) { return Replace(path, std::span(&bytes, 1)); }
     // Renames a file unless the target exists. *error says why it failed.
     virtual Move MoveAside(const std::string& from, const std::string& to, std::string* error) = 0;
 };
@@ -76,6 +80,7 @@ struct StoreReport {
     int filtered = 0;
     int firstId = 0;
     StoreLoad load = StoreLoad::Empty;  // what the existing file held (Empty also when it was missing)
+    bool appended = false;              // the file was the one this store last wrote: added to, not parsed
     std::string damage;                 // why the file was found damaged
     std::string keptAs;                 // where a damaged file went
     std::string error;
@@ -84,8 +89,28 @@ struct StoreReport {
     std::string rollError;  // why the roll-over failed (the file then keeps them)
 };
 
+// A 64-bit hash of bytes given in pieces, that tells the file a store last wrote from any other. Four
+// lanes of eight bytes keep it several times faster than reading the file.
+class ContentHash {
+public:
+    void Add(std::string_view bytes);
+    std::uint64_t Value() const;
+
+private:
+    static constexpr std::size_t kBlock = 32;
+    void MixBlock(const char* block);
+
+    std::uint64_t lanes_[4] = {0x9E3779B185EBCA87ULL + 0xC2B2AE3D27D4EB4FULL, 0xC2B2AE3D27D4EB4FULL, 0,
+                               0 - 0x9E3779B185EBCA87ULL};
+    char block_[kBlock] = {};
+    std::size_t pending_ = 0;
+    std::uint64_t size_ = 0;
+};
+
 // The history of notifications in the store file. One object per process: it numbers the stored
-// elements from 0 in every run.
+// elements from 0 in every run. It remembers the file it last wrote (a hash of its bytes and where its
+// root closes): while the file still holds exactly those bytes, the next records are written
+// in before the root's closing tag without parsing the file, which gives the bytes a parse would give.
 class NotificationStore {
 public:
     NotificationStore(StoreFiles& files, const TextCodec& codec) : files_(files), codec_(codec) {}
@@ -97,8 +122,27 @@ public:
                      const std::function<SaveOptions()>& options, const StoreCap* cap = nullptr);
 
     int NextId() const { return nextId_; }
+    // Forgets the file last written: the next save parses the file, as the first save of a run does.
+    void Forget() { known_.reset(); }
 
 private:
+    // The file as this store last wrote it.
+    struct KnownFile {
+        std::string path;
+        std::uint64_t hash = 0;
+        std::optional<std::size_t> end;  // where the root's closing tag starts; nullopt: not to be added to
+        std::size_t count = 0;           // "Notification" elements below the root
+    };
+
+    // The hash of the bytes read up to the root's closing tag, when they are the file last written and
+    // no roll-over is due.
+    std::optional<ContentHash> KnownHead(const std::string& path, std::string_view bytes, std::size_t adding,
+                                         const StoreCap* cap) const;
+    // The new bytes of the file the way a first save makes them: the bytes read are parsed, the records
+    // appended and the oldest rolled over. nullopt when nothing may be stored (the report says why).
+    std::optional<std::string> Rebuild(const StoreFiles::Contents& contents, const std::string& path,
+                                       const std::vector<const NotificationRecord*>& records, const StoreCap* cap,
+                                       StoreReport& report, KnownFile& written);
     // Moves a damaged file to the first free "<name>.bad", "<name>.2.bad", ...; "" when none could be used.
     std::string KeepAside(const std::string& path, std::string* error);
     // Moves the oldest records past the cap into a new archive file.
@@ -107,6 +151,7 @@ private:
     StoreFiles& files_;
     const TextCodec& codec_;
     int nextId_ = 0;
+    std::optional<KnownFile> known_;
 };
 
 // One log line for the report, without its line end.

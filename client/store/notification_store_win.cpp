@@ -67,7 +67,8 @@ public:
         return contents;
     }
 
-    std::string Replace(const std::string& path, std::string_view bytes) override {
+    using StoreFiles::Replace;
+    std::string Replace(const std::string& path, std::span<const std::string_view> pieces) override {
         // Windows refuses to rename over a read-only file, and Wine lets it through: the attribute is
         // honoured here, so that a history the user protected stays as it is on both.
         const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -77,7 +78,9 @@ public:
         const std::string temporary = path + ".tmp";
         win::UniqueKernelHandle file = OpenFile(temporary, GENERIC_WRITE, 0, CREATE_ALWAYS);
         if (!file) return LastErrorText();
-        const bool written = WriteAll(file.Get(), bytes) && FlushFileBuffers(file.Get());
+        bool written = true;
+        for (const std::string_view bytes : pieces) written = written && WriteAll(file.Get(), bytes);
+        written = written && FlushFileBuffers(file.Get());
         std::string error = written ? std::string() : LastErrorText();
         file.Reset();
         if (written) {

@@ -121,6 +121,17 @@ private:
     const TextCodec& codec_;
 };
 
+// Stops at the first text node: pugixml writes text as it stands, and only a document without text is
+// known to read back as it was written.
+class TextFinder final : public pugi::xml_tree_walker {
+public:
+    bool for_each(pugi::xml_node& node) override {
+        found = node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata;
+        return !found;
+    }
+    bool found = false;
+};
+
 class StringWriter final : public pugi::xml_writer {
 public:
     void write(const void* data, std::size_t size) override { text.append(static_cast<const char*>(data), size); }
@@ -203,6 +214,26 @@ std::string StoreDocument::Serialize(const TextCodec& codec) const {
     StringWriter writer;
     document_.save(writer, "\t", pugi::format_default, pugi::encoding_utf8);
     return Utf8ToEucKrXml(writer.text, codec);
+}
+
+std::string StoreDocument::SerializeChildren(const TextCodec& codec) const {
+    StringWriter writer;
+    for (pugi::xml_node child : Root().children()) {
+        child.print(writer, "\t", pugi::format_default, pugi::encoding_utf8, 1);
+    }
+    return Utf8ToEucKrXml(writer.text, codec);
+}
+
+std::optional<std::size_t> StoreDocument::AppendPoint(std::string_view serialized, const TextCodec& codec) const {
+    const pugi::xml_node root = Root();
+    if (document_.last_child() != root || root.last_child().type() != pugi::node_element) return std::nullopt;
+    TextFinder text;
+    pugi::xml_node whole = document_;
+    whole.traverse(text);
+    if (text.found) return std::nullopt;
+    const std::string close = "</" + Utf8ToEucKrXml(root.name(), codec) + ">\n";
+    if (!serialized.ends_with(close)) return std::nullopt;
+    return serialized.size() - close.size();
 }
 
 std::vector<StoreEntry> StoreDocument::Entries() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -53,6 +54,13 @@ public:
     // The file's bytes: the declaration, then the document, in EUC-KR with character references for
     // what EUC-KR lacks.
     std::string Serialize(const TextCodec& codec) const;
+    // What Serialize writes for each element below the root, one line each, as they stand in the file.
+    std::string SerializeChildren(const TextCodec& codec) const;
+    // Where an element appended to the root goes in `serialized`, the bytes Serialize wrote for this
+    // document: the offset of the root's closing tag. Only for a document without text, so that a
+    // reader gets this document back from the bytes, whose root ends it and closes after an element;
+    // nullopt for any other.
+    std::optional<std::size_t> AppendPoint(std::string_view serialized, const TextCodec& codec) const;
 
     // The "Notification" elements below the root, in file order.
     std::vector<StoreEntry> Entries() const;

@@ -35,11 +35,14 @@ StoreFiles::Contents PosixStoreFiles::Read(const std::string& path) {
     return contents;
 }
 
-std::string PosixStoreFiles::Replace(const std::string& path, std::string_view bytes) {
+std::string PosixStoreFiles::Replace(const std::string& path, std::span<const std::string_view> pieces) {
     const std::string temporary = path + ".tmp";
     std::FILE* file = std::fopen(temporary.c_str(), "wb");
     if (file == nullptr) return std::strerror(errno);
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    bool written = true;
+    for (const std::string_view bytes : pieces) {
+        written = written && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    }
     const bool closed = std::fclose(file) == 0;
     std::error_code ec;
     if (!written || !closed) {

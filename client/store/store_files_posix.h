@@ -8,7 +8,8 @@ namespace mirelo {
 class PosixStoreFiles final : public StoreFiles {
 public:
     Contents Read(const std::string& path) override;
-    std::string Replace(const std::string& path, std::string_view bytes) override;
+    using StoreFiles::Replace;
+    std::string Replace(const std::string& path, std::span<const std::string_view> pieces) override;
     Move MoveAside(const std::string& from, const std::string& to, std::string* error) override;
 };
 

@@ -277,8 +277,10 @@ TEST_F(StoreTest, InternalEntitiesOfAStoreAreExpandedAndTheFileCarriedOn) {
 class FailingFiles final : public StoreFiles {
 public:
     Contents Read(const std::string&) override { return readResult; }
-    std::string Replace(const std::string&, std::string_view bytes) override {
-        written = bytes;
+    using StoreFiles::Replace;
+    std::string Replace(const std::string&, std::span<const std::string_view> pieces) override {
+        written.clear();
+        for (const std::string_view bytes : pieces) written += bytes;
         return replaceError;
     }
     Move MoveAside(const std::string&, const std::string& to, std::string* error) override {
