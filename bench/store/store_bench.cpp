@@ -89,24 +89,35 @@ public:
     // before (one record), as a client does once it has stored anything since it started; otherwise the
     // save is the first of a run and parses the file.
     double Batch(const fs::path& store, const std::vector<mirelo::NotificationRecord>& batch, bool running) {
-        const fs::path work = Copy(store);
-        mirelo::NotificationStore notificationStore(files_, kCodec);
-        if (running) notificationStore.Save(Records(1, 0), work.string(), [] { return mirelo::SaveOptions{}; });
-        const auto start = Clock::now();
-        const std::clock_t cpuStart = std::clock();
-        const mirelo::StoreReport report =
-            notificationStore.Save(batch, work.string(), [] { return mirelo::SaveOptions{}; });
-        lastCpu_ = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
-        const double seconds = Seconds(Clock::now() - start);
-        if (report.stored != static_cast<int>(batch.size())) std::fprintf(stderr, "store-bench: batch not stored\n");
-        if (report.appended != running) std::fprintf(stderr, "store-bench: the file was not added to as expected\n");
-        return seconds;
+        // A running client's batch is short: best of three, like the plain read and write, so that one
+        // run slowed down by a busy machine does not decide the ratio.
+        double best = 0;
+        for (int run = 0; run < (running ? 3 : 1); ++run) {
+            const fs::path work = Copy(store);
+            mirelo::NotificationStore notificationStore(files_, kCodec);
+            if (running) notificationStore.Save(Records(1, 0), work.string(), [] { return mirelo::SaveOptions{}; });
+            const auto start = Clock::now();
+            const std::clock_t cpuStart = std::clock();
+            const mirelo::StoreReport report =
+                notificationStore.Save(batch, work.string(), [] { return mirelo::SaveOptions{}; });
+            const double cpu = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+            const double seconds = Seconds(Clock::now() - start);
+            if (report.stored != static_cast<int>(batch.size()))
+                std::fprintf(stderr, "store-bench: batch not stored\n");
+            if (report.appended != running)
+                std::fprintf(stderr, "store-bench: the file was not added to as expected\n");
+            if (run == 0 || seconds < best) {
+                best = seconds;
+                lastCpu_ = cpu;
+            }
+        }
+        return best;
     }
 
     double LastCpu() const { return lastCpu_; }
 
     // The same file read and written back through the store's own file operations, with no XML work:
-    // the floor that the batch is measured against. Best of three, as the batch is one run.
+    // the floor that the batch is measured against. Best of three.
     double PlainReadWrite(const fs::path& store) {
         const fs::path work = Copy(store);
         double best = 0;

@@ -138,7 +138,7 @@ StoreReport NotificationStore::Save(std::span<const NotificationRecord> records,
         if (!rebuilt) return report;
         bytes = std::move(*rebuilt);
         pieces = {bytes};
-        hash.Add(bytes);
+        if (written.end) hash.Add(bytes);
     }
 
     known_.reset();

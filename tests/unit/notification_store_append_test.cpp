@@ -1,10 +1,8 @@
 // A store that adds to the file it last wrote must give, save after save, the bytes of a store that
 // parses the file every time.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <optional>
 
@@ -12,6 +10,7 @@
 #include "store/euc_kr.h"
 #include "store/notification_store.h"
 #include "store/store_files_posix.h"
+#include "store_files_test_support.h"
 
 namespace mirelo {
 namespace {
@@ -20,13 +19,6 @@ namespace fs = std::filesystem;
 
 const IconvCodec kKorean("CP949");
 constexpr char kDeclaration[] = "<?xml version=\"1.0\" encoding=\"EUC-KR\"?>";
-
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 // Records with what escaping and encoding must get right: Korean, the extra Hangul of code page 949,
 // markup characters, tab, line feed, carriage return and a control character.
@@ -53,9 +45,8 @@ std::vector<NotificationRecord> Batch(int round, int count) {
 class AppendTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "mirelo-append-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
+        folder = MakeTestFolder("mirelo-append");
+        ASSERT_FALSE(folder.empty());
         fs::create_directory(folder / "a");
         fs::create_directory(folder / "b");
     }
@@ -178,6 +169,27 @@ TEST_F(AppendTest, AFailedWriteIsNotRemembered) {
               StoreOutcome::Unwritable);
     fs::remove(Path("a").string() + ".tmp");
     EXPECT_FALSE(SaveBoth(1, 1).appended);
+}
+
+TEST(ContentHash, PiecesGiveTheHashOfTheWholeAndAnyChangedByteAnother) {
+    std::string text;
+    for (int i = 0; i < 100; ++i) text += static_cast<char>('a' + i * 7 % 26);
+    const auto hash = [](std::initializer_list<std::string_view> pieces) {
+        ContentHash content;
+        for (const std::string_view piece : pieces) content.Add(piece);
+        return content.Value();
+    };
+    const std::uint64_t whole = hash({text});
+    const std::string_view view = text;
+    for (std::size_t a = 0; a <= text.size(); ++a) {
+        for (std::size_t b = a; b <= text.size(); b += 7) {
+            ASSERT_EQ(hash({view.substr(0, a), view.substr(a, b - a), view.substr(b)}), whole) << a << " " << b;
+        }
+        std::string changed = text;
+        if (a < text.size()) changed[a] ^= 1;
+        EXPECT_EQ(hash({changed}) == whole, a == text.size()) << a;
+    }
+    EXPECT_NE(hash({view.substr(0, 99)}), whole);
 }
 
 }  // namespace

@@ -1,10 +1,8 @@
 #include "store/notification_store.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 
 #include "core/code_page_posix.h"
@@ -12,6 +10,7 @@
 #include "malformed_xml.h"
 #include "store/euc_kr.h"
 #include "store/store_files_posix.h"
+#include "store_files_test_support.h"
 
 namespace mirelo {
 namespace {
@@ -33,19 +32,11 @@ NotificationRecord Record(int kind, int flag = 0, const std::string& subject = "
     return record;
 }
 
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-
 class StoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "mirelo-store-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
+        folder = MakeTestFolder("mirelo-store");
+        ASSERT_FALSE(folder.empty());
         path = (folder / "key1_alerts.xml").string();
     }
     void TearDown() override { fs::remove_all(folder); }
