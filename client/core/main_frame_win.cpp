@@ -4,6 +4,7 @@
 #include "core/settings_win.h"
 #include "messenger/messenger_protocol.h"
 #include "messenger/messenger_win.h"
+#include "popups/popup_spares_win.h"
 #include "reception/notify_client_win.h"
 #include "resources/resource.h"
 #include "resources/string_ids.h"
@@ -26,6 +27,7 @@ namespace {
 constexpr UINT_PTR kLogOutTimer = 1000;
 constexpr UINT_PTR kIdleTimer = 1001;
 constexpr UINT kIdlePeriodMs = 3000;
+constexpr UINT kSpareWindowsDelayMs = 1000;  // after the start, before the pop-up windows are made ahead
 constexpr UINT kExitRequestMessage = WM_APP + 10;
 constexpr ULONG_PTR kCopyDataExit = 3000;
 constexpr char kBusinessAppClass[] = "QXNotifyBiz";
@@ -111,6 +113,8 @@ LRESULT CMainFrame::OnCreate() {
         }
     }
     SetTimer(Handle(), kIdleTimer, kIdlePeriodMs, nullptr);
+    // Not at once: a notification that arrives right after the start must not wait for them.
+    PrepareSpareWindowsLater(kSpareWindowsDelayMs);
     Log("main frame created\n");
     return 0;
 }

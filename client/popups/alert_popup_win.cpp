@@ -97,25 +97,7 @@ void CAlertPopup::PrepareWindow() {
     viewFace_ = skin.view;
     closeFace_ = skin.close;
     closeAllFace_ = skin.closeAll;
-    SetWindowPos(Handle(), nullptr, 0, 0, kAlertSkinWidth, kAlertSkinHeight,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    // The buttons sit where the template puts them on the skin, each the size of its face, whatever
-    // the dialog font makes of the template's units.
-    for (const SkinButton& button : kButtons) {
-        const Rect r = SkinButtonRect(button.templateX, button.templateY, button.width, button.height);
-        SetWindowPos(GetDlgItem(Handle(), button.id), nullptr, r.left, r.top, r.Width(), r.Height(),
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    SetWindowTextA(Handle(), kAlertWindowCaption);
-}
-
-void CAlertPopup::SetRegion() {
-    RECT window{};
-    GetWindowRect(Handle(), &window);
-    const HRGN region = CreateRoundRectRgn(0, 0, window.right - window.left + 1, window.bottom - window.top + 1,
-                                           kRegionCorner, kRegionCorner);
-    // The window owns the region from here on and frees the one it had.
-    if (region != nullptr && SetWindowRgn(Handle(), region, TRUE) == 0) DeleteObject(region);
+    if (!MadeAhead()) LayOutAlertWindow(Handle());
 }
 
 std::function<void()> CAlertPopup::ViewOpener() const {
@@ -138,7 +120,6 @@ INT_PTR CAlertPopup::Result(LRESULT result) {
 
 INT_PTR CAlertPopup::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_SIZE: SetRegion(); return FALSE;
         case WM_NCHITTEST: {
             // The surface acts as a caption: pressing anywhere but on a button moves the window.
             const LRESULT hit = DefWindowProcA(Handle(), message, wParam, lParam);
@@ -207,6 +188,24 @@ void CAlertPopup::Paint(HDC dc, const RECT& client) {
         DrawPopupText(dc, "value" + index, *values[n], ToRect(layout.values[n]),
                       DT_END_ELLIPSIS | (n < 2 ? 0 : DT_NOPREFIX));
     }
+}
+
+void LayOutAlertWindow(HWND window) {
+    SetWindowPos(window, nullptr, 0, 0, kAlertSkinWidth, kAlertSkinHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The buttons sit where the template puts them on the skin, each the size of its face, whatever
+    // the dialog font makes of the template's units.
+    for (const SkinButton& button : kButtons) {
+        const Rect place = SkinButtonRect(button.templateX, button.templateY, button.width, button.height);
+        SetWindowPos(GetDlgItem(window, button.id), nullptr, place.left, place.top, place.Width(), place.Height(),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    RECT r{};
+    GetWindowRect(window, &r);
+    const HRGN region =
+        CreateRoundRectRgn(0, 0, r.right - r.left + 1, r.bottom - r.top + 1, kRegionCorner, kRegionCorner);
+    // The window owns the region from here on and frees the one it had.
+    if (region != nullptr && SetWindowRgn(window, region, TRUE) == 0) DeleteObject(region);
+    SetWindowTextA(window, kAlertWindowCaption);
 }
 
 void ShowAlert(const AlertRecord& record) {

@@ -36,7 +36,6 @@ protected:
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void SetRegion();
     void DrawButton(const DRAWITEMSTRUCT& item);
     INT_PTR Result(LRESULT result);
 
@@ -49,6 +48,10 @@ private:
     HBITMAP closeAllFace_ = nullptr;
     bool firstPaintPending_ = true;
 };
+
+// Sizes a window of the alert template to the skin, puts the buttons on it, rounds its corners and
+// gives it the alerts' caption: all of an alert's window that does not depend on what it shows.
+void LayOutAlertWindow(HWND window);
 
 // Shows a new alert pop-up for the record and tells the local notifier windows.
 void ShowAlert(const AlertRecord& record);

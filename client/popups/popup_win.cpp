@@ -7,6 +7,7 @@
 
 #include "core/main_frame_win.h"
 #include "core/settings_win.h"
+#include "popups/popup_spares_win.h"
 #include "popups/popup_text.h"
 #include "resources/string_ids.h"
 #include "store/support_win.h"
@@ -86,7 +87,11 @@ bool CPopup::ShowPopup() {
     const int list = look_.list;
     const int templateId = look_.templateId;
     const bool bringToTop = look_.bringToTop;
-    if (!CreateModeless(nullptr)) {
+    // A window made ahead needs no creation now, the costliest step before the pop-up shows.
+    const HWND spare = TakeSpareWindow(templateId);
+    madeAhead_ = spare != nullptr;
+    if (madeAhead_ && !AdoptModeless(spare)) madeAhead_ = false;
+    if (!madeAhead_ && !CreateModeless(nullptr)) {
         Log("pop-up template %d could not be created\n", templateId);
         if (list != kListNone) std::erase(settings.OpenPopupLists[static_cast<std::size_t>(list)], self);
         return false;
@@ -99,6 +104,9 @@ bool CPopup::ShowPopup() {
     ShowWindow(hwnd, previous != nullptr ? SW_SHOWNOACTIVATE : SW_SHOW);
     if (previous != nullptr && GetForegroundWindow() != previous) SetForegroundWindow(previous);
     if (bringToTop) BringWindowToTop(hwnd);
+    // Drawn now: what follows a pop-up (its sound, the history, the windows made ahead) would
+    // otherwise keep it blank.
+    if (IsWindow(hwnd)) UpdateWindow(hwnd);
     return true;
 }
 

@@ -91,6 +91,8 @@ protected:
     // The bounding box of the visible Ok and View buttons in client coordinates; empty without any.
     RECT ButtonsBox() const;
 
+    // Whether the window was made ahead (see popup_spares_win.h) rather than for this pop-up.
+    bool MadeAhead() const { return madeAhead_; }
     const PopupLook& Look() const { return look_; }
     int Width() const { return width_; }
     int Height() const { return height_; }
@@ -106,6 +108,7 @@ private:
     int width_ = 0;
     int height_ = 0;
     HWND clip_ = nullptr;
+    bool madeAhead_ = false;
     bool textsLogged_ = false;
     bool loggingTexts_ = false;
 };

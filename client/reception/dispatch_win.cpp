@@ -9,6 +9,7 @@
 #include "popups/alert_popup_win.h"
 #include "popups/kind_handlers_win.h"
 #include "popups/message_handlers_win.h"
+#include "popups/popup_spares_win.h"
 #include "reception/dispatch_plan.h"
 #include "reception/notification_record.h"
 #include "reception/notify_client_win.h"
@@ -113,6 +114,8 @@ void CDispatcher::Dispatch(int kind, const char* payload, int length, std::size_
         SpeakNotification(SpeechSentence(kind, record.sender, record.subject, spoken.documentKind, spoken.action,
                                          win::ResourceTexts()));
     }
+    // The pop-up and its sound are out: the window the next one of its template takes is made now.
+    PrepareSpareWindows();
 }
 
 bool CDispatcher::Present(int kind, KindHandler& handler, const char* payload, int length, std::size_t newerWaiting,

@@ -191,6 +191,11 @@ void AsyncSocket::Close() {
 
 int AsyncSocket::LastError() { return WSAGetLastError(); }
 
+bool SocketEventsWaiting() {
+    MSG message{};
+    return PeekMessageA(&message, nullptr, kSocketMessage, kSocketMessage, PM_NOREMOVE | PM_NOYIELD) != FALSE;
+}
+
 std::string ErrorText(int code) {
     char* text = nullptr;
     const DWORD length =

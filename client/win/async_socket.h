@@ -50,6 +50,9 @@ private:
     SOCKET socket_ = INVALID_SOCKET;
 };
 
+// Whether an event of a socket of this thread waits in its message queue (a datagram, say).
+bool SocketEventsWaiting();
+
 // Text for a Winsock or Win32 error code, for the log.
 std::string ErrorText(int code);
 

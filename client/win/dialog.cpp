@@ -41,6 +41,42 @@ bool Dialog::CreateModeless(HWND owner) {
     return true;
 }
 
+bool Dialog::AdoptModeless(HWND window) {
+    if (window == nullptr || !IsWindow(window) || GetWindowLongPtrA(window, DWLP_USER) != 0) return false;
+    modeless_ = true;
+    Bind(window);
+    const std::weak_ptr<const void> alive = Lifetime();
+    const INT_PTR focus = Deliver(WM_INITDIALOG, 0, 0);
+    // The initialisation may have closed the window, and so deleted this object.
+    if (focus == FALSE || alive.expired() || !IsWindow(window)) return true;
+    if (const HWND first = GetNextDlgTabItem(window, nullptr, FALSE); first != nullptr) {
+        if ((SendMessageA(first, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) != 0) SendMessageA(first, EM_SETSEL, 0, -1);
+        SetFocus(first);
+    } else {
+        SetFocus(window);
+    }
+    return true;
+}
+
+HWND Dialog::CreateUnbound(int templateId) {
+    return CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), nullptr, &Dialog::Procedure, 0);
+}
+
+void Dialog::Bind(HWND hwnd) {
+    hwnd_ = hwnd;
+    SetWindowLongPtrA(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(this));
+    if (modeless_) ModelessDialogs().insert(hwnd);
+}
+
+INT_PTR Dialog::Deliver(UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+        return OnMessage(message, wParam, lParam);
+    } catch (...) {
+        Log("dialog message %u failed\n", message);
+        return FALSE;
+    }
+}
+
 INT_PTR Dialog::RunModal(HWND owner) {
     const NestedLoop modal;
     return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner, &Dialog::Procedure,
@@ -66,23 +102,16 @@ INT_PTR Dialog::OnMessage(UINT message, WPARAM wParam, LPARAM) {
 INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     Dialog* self = nullptr;
     if (message == WM_INITDIALOG) {
+        // A window made by CreateUnbound has no object until one adopts it.
         self = reinterpret_cast<Dialog*>(lParam);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrA(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+        if (self == nullptr) return FALSE;
+        self->Bind(hwnd);
+        if (g_creating == self) g_creating = nullptr;
     } else {
         self = reinterpret_cast<Dialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
     }
     if (self == nullptr) return FALSE;
-    if (message == WM_INITDIALOG && self->modeless_) {
-        ModelessDialogs().insert(hwnd);
-        if (g_creating == self) g_creating = nullptr;
-    }
-    INT_PTR result = FALSE;
-    try {
-        result = self->OnMessage(message, wParam, lParam);
-    } catch (...) {
-        Log("dialog message %u failed\n", message);
-    }
+    const INT_PTR result = self->Deliver(message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrA(hwnd, DWLP_USER, 0);
         if (self->modeless_) {

@@ -19,6 +19,13 @@ public:
     // Creates the dialog modeless. A modeless dialog deletes its object after its window is gone;
     // when creation fails the object is deleted too and false is returned.
     bool CreateModeless(HWND owner);
+    // Makes a window that CreateUnbound made this modeless dialog, as if it had just been created
+    // from the template: WM_INITDIALOG runs now, and a TRUE result gives the first control the
+    // focus as the dialog manager would. False, with the object untouched, when the window is gone.
+    bool AdoptModeless(HWND window);
+    // A hidden window of the template with no object behind it yet (messages get the dialog
+    // manager's default handling), for AdoptModeless; null when it cannot be created.
+    static HWND CreateUnbound(int templateId);
 
     HWND Handle() const { return hwnd_; }
     // Expires when the object is deleted: code that may pump messages keeps it, and checks it before
@@ -37,6 +44,8 @@ protected:
 
 private:
     static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void Bind(HWND hwnd);
+    INT_PTR Deliver(UINT message, WPARAM wParam, LPARAM lParam);
 
     int templateId_;
     HWND hwnd_ = nullptr;

@@ -371,3 +371,30 @@ def test_view_opens_no_program_a_forged_mail_names(mirelo, sender, inspector):
     assert client.has_log(r'^browser: refused ' + re.escape(url) + '$'), client.log()
     assert not client.has_log(r'^browser: default browser$')
 
+
+
+def test_a_pop_up_in_a_window_made_ahead_is_the_one_made_when_it_came(mirelo, sender, inspector, korean):
+    """After a pop-up, the client makes a hidden, untitled window of every pop-up template for the next
+    one: the pop-up that takes it looks and acts as the first, made when its notification came."""
+    client, port = start(mirelo, {'FloatTime': '0'})
+    send_mail(sender, port, function='OpenMail', url='http://gw/mail?id=1')
+    shown(client, 'mail')
+    assert client.wait_log(r'^pop-up windows made ahead: \d+$'), client.log()
+    pid = popups(inspector)[0]['pid']
+    ahead = [w for w in inspector.list() if w['pid'] == pid and w['class'] == '#32770' and not w['visible']]
+    # One for each template (document 132 to 134, message, notice, notifier, alert), found by no caption.
+    assert len(ahead) == 7 and all(w['title'] == '' for w in ahead), ahead
+
+    send_mail(sender, port, function='OpenMail', url='http://gw/mail?id=2')
+    shown(client, 'mail', 2)
+    newer, older = popups(inspector)[:2]
+    caption = '알림' if korean else 'Notify'
+    assert newer['title'] == older['title'] == caption
+    for key in ('rect', 'topmost', 'style', 'exstyle'):
+        assert newer[key] == older[key], key
+    controls = [[(c['id'], c['class'], c['text'], c['rect'], c['visible']) for c in w['children']] for w in (newer, older)]
+    assert controls[0] == controls[1]
+    # The window taken is made again, and the pop-up closes as one made at once does.
+    assert client.wait_count(r'^pop-up windows made ahead: ', 2) >= 2, client.log()
+    inspector.click(hwnd=newer['hwnd'], control=1)
+    assert client.wait_log(r'^pop-up mail closed$'), client.log()
