@@ -114,8 +114,9 @@ void CDispatcher::Dispatch(int kind, const char* payload, int length, std::size_
         SpeakNotification(SpeechSentence(kind, record.sender, record.subject, spoken.documentKind, spoken.action,
                                          win::ResourceTexts()));
     }
-    // The pop-up and its sound are out: the window the next one of its template takes is made now.
-    PrepareSpareWindows();
+    // The pop-up and its sound are out: the window the next one of its template takes is made now,
+    // after the last notification read at once.
+    if (newerWaiting == 0) PrepareSpareWindows();
 }
 
 bool CDispatcher::Present(int kind, KindHandler& handler, const char* payload, int length, std::size_t newerWaiting,
