@@ -96,7 +96,8 @@ void CMessagePopup::FitSize(int& width, int& height) {
                                         measure(content_.sender), labelGrowth, settings.WorkArea);
     width = size.width;
     height = size.height;
-    win::Log("message pop-up: %zu rows, widest %d, label column %d\n", lines.size(), widest, labelWidth_);
+    win::Log("message pop-up: %d rows, widest %d, label column %d\n", static_cast<int>(lines.size()), widest,
+             labelWidth_);
 
     // What does not fit its column is cut by its width, with "...".
     const int valueLeft = settings.RowLeftMargin + kRowsAcross + labelWidth_ + settings.LabelGap;

@@ -63,7 +63,7 @@ void PrepareSpareWindows() {
         Spare spare;
         spare.window = win::Dialog::CreateUnbound(templateId);
         if (spare.window == nullptr) {
-            win::Log("pop-up template %d: no window made ahead\n", templateId);
+            win::Log("template %d: no window made ahead for its pop-ups\n", templateId);
         } else {
             if (templateId == IDD_ALERT) LayOutAlertWindow(spare.window);
             char caption[256] = "";
@@ -75,7 +75,7 @@ void PrepareSpareWindows() {
         }
         Spares()[templateId] = spare;
     }
-    if (made != 0) win::Log("pop-up windows made ahead: %d\n", made);
+    if (made != 0) win::Log("windows made ahead for pop-ups: %d\n", made);
 }
 
 void PrepareSpareWindowsLater(UINT delayMs) {

@@ -102,6 +102,10 @@ bool CPopup::ShowPopup() {
     // Not activating the pop-up at all is what keeps the focus where it was: handing the foreground
     // back to another program afterwards is not always allowed.
     ShowWindow(hwnd, previous != nullptr ? SW_SHOWNOACTIVATE : SW_SHOW);
+    // A window made ahead left out the template's DS_SETFOREGROUND: it applies now it shows.
+    if (madeAhead_ && previous == nullptr && (Dialog::TemplateStyle(templateId) & DS_SETFOREGROUND) != 0) {
+        SetForegroundWindow(hwnd);
+    }
     if (previous != nullptr && GetForegroundWindow() != previous) SetForegroundWindow(previous);
     if (bringToTop) BringWindowToTop(hwnd);
     // Drawn now: what follows a pop-up (its sound, the history, the windows made ahead) would

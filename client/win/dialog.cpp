@@ -3,7 +3,9 @@
 #include "win/log.h"
 #include "win/nested_loop.h"
 
+#include <cstring>
 #include <set>
+#include <vector>
 
 namespace mirelo::win {
 
@@ -17,6 +19,24 @@ std::set<HWND>& ModelessDialogs() {
 // The modeless dialog being created: when its creation fails before its window procedure took
 // charge of it (and so of deleting it), the creator still owns it.
 Dialog* g_creating = nullptr;
+
+// Where a dialog template keeps its style: an extended template starts with version 1 and 0xFFFF.
+std::size_t StyleOffset(const BYTE* data, DWORD size) {
+    WORD head[2] = {};
+    if (size >= sizeof(head)) std::memcpy(head, data, sizeof(head));
+    return head[0] == 1 && head[1] == 0xFFFF ? 12 : 0;
+}
+
+// The template's bytes as the dialog manager would find them; empty when there is none.
+std::vector<BYTE> TemplateBytes(int templateId) {
+    const HMODULE module = GetModuleHandleA(nullptr);
+    const HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(templateId), MAKEINTRESOURCEA(5));
+    const HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
+    const auto* data = loaded != nullptr ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
+    const DWORD size = data != nullptr ? SizeofResource(module, found) : 0;
+    if (size < StyleOffset(data, size) + sizeof(DWORD)) return {};
+    return std::vector<BYTE>(data, data + size);
+}
 
 }  // namespace
 
@@ -58,8 +78,25 @@ bool Dialog::AdoptModeless(HWND window) {
     return true;
 }
 
+DWORD Dialog::TemplateStyle(int templateId) {
+    const std::vector<BYTE> bytes = TemplateBytes(templateId);
+    DWORD style = 0;
+    if (!bytes.empty()) std::memcpy(&style, bytes.data() + StyleOffset(bytes.data(), bytes.size()), sizeof(style));
+    return style;
+}
+
 HWND Dialog::CreateUnbound(int templateId) {
-    return CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), nullptr, &Dialog::Procedure, 0);
+    std::vector<BYTE> bytes = TemplateBytes(templateId);
+    if (bytes.empty()) return nullptr;
+    // Made ahead and kept hidden, the window must not take the foreground from the program in use
+    // as the template's DS_SETFOREGROUND would: whoever adopts it decides when it comes forward.
+    BYTE* styleBytes = bytes.data() + StyleOffset(bytes.data(), bytes.size());
+    DWORD style = 0;
+    std::memcpy(&style, styleBytes, sizeof(style));
+    style &= ~static_cast<DWORD>(DS_SETFOREGROUND);
+    std::memcpy(styleBytes, &style, sizeof(style));
+    return CreateDialogIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(bytes.data()),
+                                      nullptr, &Dialog::Procedure, 0);
 }
 
 void Dialog::Bind(HWND hwnd) {

@@ -24,8 +24,11 @@ public:
     // focus as the dialog manager would. False, with the object untouched, when the window is gone.
     bool AdoptModeless(HWND window);
     // A hidden window of the template with no object behind it yet (messages get the dialog
-    // manager's default handling), for AdoptModeless; null when it cannot be created.
+    // manager's default handling), for AdoptModeless; null when it cannot be created. Unlike a
+    // window created from the template, it does not take the foreground (DS_SETFOREGROUND).
     static HWND CreateUnbound(int templateId);
+    // The window style the template declares; 0 when there is no such template.
+    static DWORD TemplateStyle(int templateId);
 
     HWND Handle() const { return hwnd_; }
     // Expires when the object is deleted: code that may pump messages keeps it, and checks it before

@@ -379,7 +379,7 @@ def test_a_pop_up_in_a_window_made_ahead_is_the_one_made_when_it_came(mirelo, se
     client, port = start(mirelo, {'FloatTime': '0'})
     send_mail(sender, port, function='OpenMail', url='http://gw/mail?id=1')
     shown(client, 'mail')
-    assert client.wait_log(r'^pop-up windows made ahead: \d+$'), client.log()
+    assert client.wait_log(r'^windows made ahead for pop-ups: \d+$'), client.log()
     pid = popups(inspector)[0]['pid']
     ahead = [w for w in inspector.list() if w['pid'] == pid and w['class'] == '#32770' and not w['visible']]
     # One for each template (document 132 to 134, message, notice, notifier, alert), found by no caption.
@@ -395,6 +395,6 @@ def test_a_pop_up_in_a_window_made_ahead_is_the_one_made_when_it_came(mirelo, se
     controls = [[(c['id'], c['class'], c['text'], c['rect'], c['visible']) for c in w['children']] for w in (newer, older)]
     assert controls[0] == controls[1]
     # The window taken is made again, and the pop-up closes as one made at once does.
-    assert client.wait_count(r'^pop-up windows made ahead: ', 2) >= 2, client.log()
+    assert client.wait_count(r'^windows made ahead for pop-ups: ', 2) >= 2, client.log()
     inspector.click(hwnd=newer['hwnd'], control=1)
     assert client.wait_log(r'^pop-up mail closed$'), client.log()
