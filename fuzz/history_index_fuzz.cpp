@@ -19,7 +19,7 @@ public:
         if (path != "store.xml") return {};
         return {State::Ok, std::string(bytes_), {}};
     }
-    std::string Replace(const std::string&, std::string_view) override { return "read only"; }
+    std::string Replace(const std::string&, std::span<const std::string_view>) override { return "read only"; }
     Move MoveAside(const std::string&, const std::string&, std::string*) override { return Move::Failed; }
 
 private:
