@@ -53,11 +53,6 @@ bool CNotifyClient::Create(HWND owner, UINT iconId, const char* tip, int iconRes
         messengerKnown_ = true;
     }
 
-    trayFrame_ = std::make_unique<CTrayFrame>(*this);
-    if (!trayFrame_->CreateHidden()) {
-        Log("tray frame could not be created\n");
-        return false;
-    }
     icon_.cbSize = kIconRecordSize;
     icon_.hWnd = owner;
     icon_.uID = iconId;
@@ -67,7 +62,16 @@ bool CNotifyClient::Create(HWND owner, UINT iconId, const char* tip, int iconRes
                                                 LR_DEFAULTCOLOR | LR_SHARED));
     icon_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     lstrcpynA(icon_.szTip, tip, sizeof(icon_.szTip));
-    return AddTrayIcon();
+    if (!AddTrayIcon()) return false;
+    // Its window blinks the icon and hears of a new taskbar; made once the icon is in place, since
+    // start-up is done when the icon shows and the port listens.
+    trayFrame_ = std::make_unique<CTrayFrame>(*this);
+    if (!trayFrame_->CreateHidden()) {
+        Log("tray frame could not be created\n");
+        RemoveTrayIcon();
+        return false;
+    }
+    return true;
 }
 
 bool CNotifyClient::AddTrayIcon() {

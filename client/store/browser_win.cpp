@@ -30,8 +30,8 @@ HWND BrowserWindow(IWebBrowser2* browser) {
 // Drives Internet Explorer; false when its automation object cannot be created.
 bool OpenInInternetExplorer(const std::string& url, const Rect& target) {
     IWebBrowser2* browser = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_InternetExplorer, nullptr, CLSCTX_LOCAL_SERVER, IID_IWebBrowser2,
-                                reinterpret_cast<void**>(&browser))) ||
+    if (FAILED(LAZY_CALL(Ole32, CoCreateInstance, E_FAIL, CLSID_InternetExplorer, nullptr, CLSCTX_LOCAL_SERVER,
+                         IID_IWebBrowser2, reinterpret_cast<void**>(&browser))) ||
         browser == nullptr) {
         return false;
     }
@@ -74,13 +74,17 @@ void OpenInBrowser(const std::string& url, int width, int height) {
     const win::NestedLoop pumping;
     const Rect target = FitBrowserWindow(WorkArea(), width, height);
     win::Log("browser: %s at (%d,%d)-(%d,%d)\n", url.c_str(), target.left, target.top, target.right, target.bottom);
-    const HRESULT ole = OleInitialize(nullptr);
+    const HRESULT ole = LAZY_CALL(Ole32, OleInitialize, E_FAIL, nullptr);
     if (!OpenInInternetExplorer(url, target)) {
         // Current Windows has retired Internet Explorer: the default browser opens the page.
         win::Log("browser: default browser\n");
         ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     }
-    if (SUCCEEDED(ole)) OleUninitialize();
+    if (SUCCEEDED(ole)) {
+        if (const FARPROC uninitialize = win::Ole32().Find("OleUninitialize")) {
+            reinterpret_cast<decltype(&::OleUninitialize)>(reinterpret_cast<void*>(uninitialize))();
+        }
+    }
 }
 
 }  // namespace mirelo

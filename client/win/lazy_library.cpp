@@ -29,6 +29,11 @@ FARPROC LazyLibrary::Find(const char* function) {
     return found;
 }
 
+LazyLibrary& Ole32() {
+    static LazyLibrary library("ole32.dll");
+    return library;
+}
+
 LazyLibrary& OleAut32() {
     static LazyLibrary library("oleaut32.dll");
     return library;

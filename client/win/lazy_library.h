@@ -12,7 +12,6 @@ namespace mirelo::win {
 // Every library the program imports is mapped and initialised before WinMain runs; the sound, HTTP
 // and OLE automation libraries (and what they pull in) cost start-up time on every run and are
 // used only after a pop-up is on the screen. Thread-safe: a worker may make the first call.
-// (ole32 stays imported: the input method takes it when the first pop-up is activated.)
 class LazyLibrary {
 public:
     explicit constexpr LazyLibrary(const char* name) : name_(name) {}
@@ -29,6 +28,7 @@ private:
     std::atomic<HMODULE> module_{nullptr};
 };
 
+LazyLibrary& Ole32();
 LazyLibrary& OleAut32();
 LazyLibrary& WinInet();
 LazyLibrary& WinMm();
