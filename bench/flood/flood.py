@@ -9,6 +9,12 @@ stands in for them where Wine counts none), its resident memory, the datagrams r
 against those sent and the codes the notifier windows received; then every goal and whether it was met. --load runs a competing busy loop
 per core (at nice 10) during the floods. Needs the native and Windows builds.
 
+The start figures are taken after a warm-up: bursts of pop-ups until one leaves the process's device
+contexts where it found them. Wine keeps the device contexts it gives windows in a cache of at most 64
+that it never empties (each a DC, its visible region and a surface entry in the GDI handle table; the
+bare program of bench/flood/dc_cache.py shows the same); a running client holds them from its first busy
+moment on. The warm-up's growth is printed by object type, and is itself a goal: nothing but that cache.
+
 Usage: bench/flood/flood.py [--load] [--quick | --flood COUNT:RATE ...] [--client-dir DIR] [--work DIR]
 """
 from __future__ import annotations
@@ -46,6 +52,11 @@ SUBSTITUTES = {'handles': ('linux_fds', 'Linux file descriptors of the Wine proc
                'user_objects': ('windows', 'windows of the process, children included'),
                'gdi_objects': ('gdi_table', 'used entries of the GDI handle table in its PEB')}
 RSS_GOAL_KB = 10 * 1024
+# The warm-up: bursts that open more pop-ups at once than Wine's device-context cache holds entries.
+WARM_UP_BURST = (100, 50)
+WARM_UP_BURSTS_MAX = 3
+DC_CACHE_TYPES = ('dc', 'region', 'surface')
+DC_CACHE_SIZE = 64
 
 
 class Sampler:
@@ -134,7 +145,9 @@ def run_floods(session, tools_dir, client_dir, sender, datagram, floods):
         send_steadily(datagram, port, 1, 1)
         client.wait_count(r'^pop-up mail closed', 1, timeout=30)
         time.sleep(2)
-        start = process_stats(session, tools_dir)
+        warm = warm_up(session, tools_dir, client, notifiers, listener, datagram, port)
+        print_warm_up(warm, flush=True)
+        start = warm['after']
         relayed_before = len(listener.received())
         for count, rate in floods:
             for repeat in (1, 2):
@@ -156,7 +169,7 @@ def run_floods(session, tools_dir, client_dir, sender, datagram, floods):
                 relayed_before += relayed
                 notifiers.wait_received(codes_before + count * NOTIFIERS, timeout=30)
                 codes = sum(1 for r in notifiers.received()[codes_before:] if r.code == MAIL_CODE)
-                results.append({'flood': f'{count} at {rate:g}/s', 'repeat': repeat, 'sent': count, 'late_s': late,
+                results.append({'warm_up': warm, 'flood': f'{count} at {rate:g}/s', 'repeat': repeat, 'sent': count, 'late_s': late,
                                 'shown': sum(1 for _, w in events if w == 'shown'), 'open': still_open,
                                 'gave_way': gave_way_count(client.stderr_path, MAIL_KIND) - gave_way_before,
                                 'delays': delays, 'start': start, 'before': before, 'after': after,
@@ -166,6 +179,62 @@ def run_floods(session, tools_dir, client_dir, sender, datagram, floods):
     install.stop_all()
     notifiers.stop()
     return results
+
+
+def warm_up(session, tools_dir, client, notifiers, listener, datagram, port) -> dict:
+    """Bursts of mail pop-ups until one leaves the device contexts where it found them (at most
+    WARM_UP_BURSTS_MAX): the figures before the first burst and after the last."""
+    count, rate = WARM_UP_BURST
+    first = previous = process_stats(session, tools_dir)
+    bursts = 0
+    while bursts < WARM_UP_BURSTS_MAX:
+        closed_before = closed_count(client.stderr_path, 'mail')
+        gave_way_before = gave_way_count(client.stderr_path, MAIL_KIND)
+        codes_before = len(notifiers.received())
+        relayed_before = len(listener.received())
+        send_steadily(datagram, port, count, rate)
+        wait_caught_up(client)
+        wait_closed(client, closed_before, gave_way_before, count, timeout=10)
+        notifiers.wait_received(codes_before + count * NOTIFIERS, timeout=30)
+        listener.wait_for(relayed_before + count, timeout=10)
+        time.sleep(3)
+        bursts += 1
+        now = process_stats(session, tools_dir)
+        grew = None in (now, previous) or now.gdi_types.get('dc', 0) > previous.gdi_types.get('dc', 0)
+        previous = now
+        if not grew:
+            break
+    return {'bursts': bursts, 'burst': WARM_UP_BURST, 'before': first, 'after': previous}
+
+
+def type_growth(before, after) -> dict[str, int] | None:
+    """How many more GDI table entries of each type `after` holds than `before`."""
+    if before is None or after is None or not before.gdi_types or not after.gdi_types:
+        return None
+    names = set(before.gdi_types) | set(after.gdi_types)
+    return {name: after.gdi_types.get(name, 0) - before.gdi_types.get(name, 0) for name in sorted(names)}
+
+
+def warm_up_only_dc_cache(warm: dict) -> bool | None:
+    """Whether the warm-up's growth of the GDI table is Wine's device-context cache and nothing else:
+    DCs, regions and surfaces alike, at most a cache's worth each, other types back within the band."""
+    growth = type_growth(warm['before'], warm['after'])
+    if growth is None:
+        return None
+    cache = [growth.get(name, 0) for name in DC_CACHE_TYPES]
+    others = sum(abs(n) for name, n in growth.items() if name not in DC_CACHE_TYPES)
+    return max(cache) - min(cache) <= 2 and 0 <= min(cache) and max(cache) <= DC_CACHE_SIZE and others <= BANDS['gdi_table']
+
+
+def print_warm_up(warm: dict, flush: bool = False) -> None:
+    count, rate = warm['burst']
+    growth = type_growth(warm['before'], warm['after'])
+    grown = ', '.join(f'{name} {n:+d}' for name, n in (growth or {}).items() if n) or 'nothing'
+    print(f"warm-up: {warm['bursts']} burst(s) of {count} mail notifications at {rate}/s before the start figures; "
+          f"GDI table {stat_text(warm['before'], 'gdi_table')} -> {stat_text(warm['after'], 'gdi_table')} "
+          f"({grown}): Wine's cache of window device contexts (at most {DC_CACHE_SIZE}, never emptied), "
+          f"which a running client holds from its first busy moment on", flush=flush)
+    print(f"  GDI table by type: before {types_text(warm['before'])}; after {types_text(warm['after'])}", flush=flush)
 
 
 def wait_caught_up(client, quiet: float = 3, limit: float = 600) -> None:
@@ -196,6 +265,12 @@ def stat_text(stats, key: str) -> str:
     return '?' if value is None else str(value)
 
 
+def types_text(stats) -> str:
+    if stats is None or not stats.gdi_types:
+        return '?'
+    return ' '.join(f'{name} {count}' for name, count in sorted(stats.gdi_types.items()))
+
+
 def print_flood(r: dict, flush: bool = False) -> None:
     d = r['delays']
     print(f"flood {r['flood']} #{r['repeat']}: sent {r['sent']} (last {r['late_s']:.2f} s late), shown {r['shown']}, "
@@ -206,6 +281,7 @@ def print_flood(r: dict, flush: bool = False) -> None:
         note = next((f' (substitute for {k}: {text})' for k, (sub, text) in SUBSTITUTES.items() if sub == key), '')
         print(f"  {key}: start {stat_text(r['start'], key)}, before {stat_text(r['before'], key)}, "
               f"after {stat_text(r['after'], key)}{note}", flush=flush)
+    print(f"  GDI table by type: start {types_text(r['start'])}; after {types_text(r['after'])}", flush=flush)
     print(f"  resident KB after {stat_text(r['after'], 'rss_kb')}, peak {r['peak_rss_kb']}; "
           f"Linux threads peak {r['peak_threads']}", flush=flush)
     print(f"  messenger relay {r['relayed']} of {r['sent']}; notifier codes {r['codes']} "
@@ -229,6 +305,11 @@ def report(results: list[dict], loaded: bool) -> int:
         met_all = met_all and met is not False
         print(f'  {verdict:>14}: {text}')
 
+    if results:
+        warm = results[0]['warm_up']
+        goal(f"warm-up: the GDI table grew by Wine's device-context cache only ({', '.join(DC_CACHE_TYPES)} "
+             f"alike, at most {DC_CACHE_SIZE} each; other types back within {BANDS['gdi_table']})",
+             warm_up_only_dc_cache(warm))
     for r in results:
         name = f"{r['flood']} #{r['repeat']}"
         closed_on_time = r['open'] == 0 and max(r['delays'], default=0) <= CLOSE_GOAL_MS

@@ -59,6 +59,9 @@ class ProcessStats:
     # the Linux file descriptors of the Wine process (Wine's handles live in its server).
     gdi_table: int | None = None
     linux_fds: int | None = None
+    # The used entries of the GDI handle table by object type ('dc', 'region', 'bitmap', 'font', ...;
+    # 'stock' for the stock objects).
+    gdi_types: dict[str, int] = dataclasses.field(default_factory=dict)
 
 
 def linux_pid(prefix: pathlib.Path, exe_name: str) -> int | None:
@@ -99,7 +102,8 @@ def process_stats(session, tools_dir: pathlib.Path, exe_name: str = 'Mirelo.exe'
         return None
     pid = linux_pid(session.prefix, exe_name)
     return ProcessStats(found['threads'], found['handles'] or found.get('native_handles'), found['user_objects'],
-                        found['gdi_objects'], found['windows'], rss_kb(pid), found.get('gdi_table'), linux_fds(pid))
+                        found['gdi_objects'], found['windows'], rss_kb(pid), found.get('gdi_table'), linux_fds(pid),
+                        found.get('gdi_types', {}))
 
 
 def linux_fds(pid: int | None) -> int | None:

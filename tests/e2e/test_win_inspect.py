@@ -175,6 +175,15 @@ def test_close_waits_for_the_window_to_go(inspect, probe):
     assert inspect.close(hwnd=probe.hwnd) is None
 
 
+def test_process_counts_the_gdi_table_by_object_type(inspect, probe):
+    found = inspect.run('process', '--name', PROBE_EXE.name)
+    types = found['gdi_types']
+    # Every used entry counts once: the stock objects apart, the others under their type.
+    assert sum(types.values()) == found['gdi_table'], found
+    assert types['stock'] > 0 and types['dc'] >= 1, types
+    assert found['windows'] >= 6
+
+
 def test_usage_errors_raise(inspect):
     with pytest.raises(WinInspectError) as usage:
         inspect.run('find', '--timeout-ms', 'soon')

@@ -5,6 +5,7 @@
 #include <tlhelp32.h>
 #include <winternl.h>
 
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -84,33 +85,64 @@ DWORD NativeHandleCount(HANDLE process) {
     return count;
 }
 
-// GDI objects counted in the process's GDI handle table, which Wine keeps in the process and names in
-// its PEB (GdiSharedHandleTable): entries of 24 bytes whose type byte (offset 14) is 0 when free. Stands
-// in for GetGuiResources(GR_GDIOBJECTS) where that returns 0; 0 when the table cannot be read.
-DWORD GdiTableCount(HANDLE process) {
+// The used entries of the process's GDI handle table, which Wine keeps in the process and names in its
+// PEB (GdiSharedHandleTable): entries of 24 bytes whose type byte (offset 14) is 0 when free; byte 12
+// holds the full object type and, in its top bit, whether the object is a stock one. Stands in for
+// GetGuiResources(GR_GDIOBJECTS) where that returns 0; empty when the table cannot be read.
+struct GdiTable {
+    DWORD used = 0;
+    DWORD stock = 0;
+    std::map<unsigned char, DWORD> byType;  // the objects that are not stock ones
+};
+
+GdiTable ReadGdiTable(HANDLE process) {
     PROCESS_BASIC_INFORMATION basic{};
-    using Query = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
-    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    const auto query =
-        ntdll
-            ? reinterpret_cast<Query>(reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "NtQueryInformationProcess")))
-            : nullptr;
-    if (query == nullptr || query(process, 0, &basic, sizeof basic, nullptr) != 0) return 0;
+    const QueryInformation query = NtQueryInformationProcessEntry();
+    if (query == nullptr || query(process, 0, &basic, sizeof basic, nullptr) != 0) return {};
     constexpr SIZE_T kTableOffset = sizeof(void*) == 8 ? 0xF8 : 0x94;
     void* table = nullptr;
     const auto* peb = reinterpret_cast<const char*>(basic.PebBaseAddress);
-    if (!ReadProcessMemory(process, peb + kTableOffset, &table, sizeof table, nullptr) || table == nullptr) return 0;
+    if (!ReadProcessMemory(process, peb + kTableOffset, &table, sizeof table, nullptr) || table == nullptr) return {};
     constexpr std::size_t kEntryBytes = 24;
     constexpr std::size_t kEntries = 0x10000;
     constexpr std::size_t kChunk = 4096;
     std::string chunk(kChunk * kEntryBytes, '\0');
-    DWORD count = 0;
+    GdiTable found;
     for (std::size_t first = 0; first < kEntries; first += kChunk) {
         const auto* at = static_cast<const char*>(table) + first * kEntryBytes;
-        if (!ReadProcessMemory(process, at, chunk.data(), chunk.size(), nullptr)) return 0;
-        for (std::size_t i = 0; i < kChunk; ++i) count += chunk[i * kEntryBytes + 14] != 0 ? 1 : 0;
+        if (!ReadProcessMemory(process, at, chunk.data(), chunk.size(), nullptr)) return {};
+        for (std::size_t i = 0; i < kChunk; ++i) {
+            if (chunk[i * kEntryBytes + 14] == 0) continue;
+            ++found.used;
+            const auto type = static_cast<unsigned char>(chunk[i * kEntryBytes + 12]);
+            if ((type & 0x80) != 0) {
+                ++found.stock;
+            } else {
+                ++found.byType[type];
+            }
+        }
     }
-    return count;
+    return found;
+}
+
+// The object types' names (NTGDI_OBJ_* shifted down by 16 bits); others by number.
+std::string GdiTypeName(unsigned char type) {
+    switch (type) {
+        case 0x01: return "dc";
+        case 0x04: return "region";
+        case 0x05: return "surface";
+        case 0x08: return "palette";
+        case 0x09: return "bitmap";
+        case 0x0a: return "font";
+        case 0x10: return "brush";
+        case 0x21: return "enhmetadc";
+        case 0x26: return "metafile";
+        case 0x30: return "pen";
+        case 0x46: return "enhmetafile";
+        case 0x50: return "extpen";
+        case 0x66: return "metadc";
+        default: return "type" + std::to_string(type);
+    }
 }
 
 }  // namespace
@@ -128,7 +160,7 @@ int RunProcess(const Args& args, JsonWriter& json) {
     const DWORD user = GetGuiResources(handle, GR_USEROBJECTS);
     const DWORD gdi = GetGuiResources(handle, GR_GDIOBJECTS);
     const DWORD nativeHandles = NativeHandleCount(handle);
-    const DWORD gdiTable = GdiTableCount(handle);
+    const GdiTable gdiTable = ReadGdiTable(handle);
     CloseHandle(handle);
     WindowCount windows{process.pid, 0};
     EnumWindows(&CountTopLevel, reinterpret_cast<LPARAM>(&windows));
@@ -142,7 +174,13 @@ int RunProcess(const Args& args, JsonWriter& json) {
     CountOrNull(json, "user_objects", user);
     CountOrNull(json, "gdi_objects", gdi);
     CountOrNull(json, "native_handles", nativeHandles);
-    CountOrNull(json, "gdi_table", gdiTable);
+    CountOrNull(json, "gdi_table", gdiTable.used);
+    // What the used entries are, by object type: which kind of object a count that does not come back is.
+    json.Key("gdi_types");
+    json.BeginObject();
+    json.Field("stock", gdiTable.stock);
+    for (const auto& [type, count] : gdiTable.byType) json.Field(GdiTypeName(type), count);
+    json.EndObject();
     json.Field("windows", windows.count);
     json.EndObject();
     return kExitOk;
