@@ -10,6 +10,7 @@
 #include "resources/string_ids.h"
 #include "store/history_store_win.h"
 #include "store/history_window_win.h"
+#include "store/notification_store_win.h"
 #include "store/support_win.h"
 #include "tray/tray_menu.h"
 #include "tray/tray_menu_win.h"
@@ -233,6 +234,7 @@ void CMainFrame::OnDestroy() {
     KillTimer(Handle(), kIdleTimer);
     CloseHistoryWindow();
     FlushHistory();
+    FlushStore();
     client_.reset();
     Log("main frame destroyed\n");
     PostQuitMessage(0);

@@ -21,7 +21,7 @@ void ReadXmlBatch(const std::string& text) {
             return;
         }
         win::Log("xml batch: %d notifications\n", static_cast<int>(records.size()));
-        if (!records.empty()) SaveNotifications(records, settings.StoreFile);
+        if (!records.empty()) StoreNotifications(records);
     } catch (const std::exception& error) {
         // A batch too large for memory is dropped; the connection and the client go on.
         win::Log("xml batch not read: %s\n", error.what());

@@ -4,16 +4,15 @@
 
 #include <cstdio>
 #include <exception>
-#include <memory>
 #include <vector>
 
 #include "core/code_page_win.h"
 #include "core/settings_win.h"
 #include "core/startup_payload.h"
-#include "core/worker_pool.h"
 #include "store/history_window_win.h"
 #include "store/notification_store.h"
 #include "store/notification_store_win.h"
+#include "store/record_writer_win.h"
 #include "win/log.h"
 
 namespace mirelo {
@@ -21,20 +20,9 @@ namespace mirelo {
 namespace {
 
 constexpr UINT kSaveDelayMs = 2000;
-// Records waiting for the writer; past this the oldest are dropped (a writer that cannot keep up
-// must not hold the whole flood in memory).
+// Records waiting for the writer; past this the oldest are dropped.
 constexpr std::size_t kMaxWaiting = 10000;
 constexpr DWORD kExitWaitMs = 10000;
-
-std::vector<NotificationRecord> g_waiting;  // user-interface thread only
-UINT_PTR g_timer = 0;
-
-// One writer: the history store numbers its elements and is never used by two threads at once.
-WorkerPool& HistoryWriter() {
-    // Never destroyed: a save still running at process end must not lose its pool under it.
-    static WorkerPool* const pool = new WorkerPool(1, 1);
-    return *pool;
-}
 
 NotificationStore& HistoryStore() {
     static NotificationStore store(WindowsStoreFiles(), SystemCodec());
@@ -64,22 +52,13 @@ void Write(const std::vector<NotificationRecord>& records, const std::string& pa
     }
 }
 
-// Hands what waits to the writer; when it is busy, the records wait for the next tick.
-bool HandOver() {
-    if (g_waiting.empty()) return true;
-    auto records = std::make_shared<std::vector<NotificationRecord>>(std::move(g_waiting));
-    g_waiting.clear();
-    const std::string path = HistoryPath();
-    const std::string userKey = Settings().UserKey;
-    if (HistoryWriter().Post([records, path, userKey] { Write(*records, path, userKey); })) return true;
-    g_waiting = std::move(*records);
-    return false;
-}
-
-void CALLBACK OnSaveTimer(HWND, UINT, UINT_PTR, DWORD) {
-    if (!HandOver()) return;
-    KillTimer(nullptr, g_timer);
-    g_timer = 0;
+RecordWriter& HistoryWriter() {
+    static RecordWriter writer("history", kSaveDelayMs, kMaxWaiting, [] {
+        return [path = HistoryPath(), userKey = Settings().UserKey](const std::vector<NotificationRecord>& records) {
+            Write(records, path, userKey);
+        };
+    });
+    return writer;
 }
 
 }  // namespace
@@ -89,23 +68,8 @@ std::string HistoryPath() {
     return FolderOf(settings.StoreFile) + HistoryFileName(settings.UserKey);
 }
 
-void KeepInHistory(const NotificationRecord& record) {
-    g_waiting.push_back(record);
-    if (g_waiting.size() > kMaxWaiting) {
-        g_waiting.erase(g_waiting.begin());
-        win::Log("history: the writer is behind; the oldest waiting notification is dropped\n");
-    }
-    if (g_timer == 0) g_timer = SetTimer(nullptr, 0, kSaveDelayMs, &OnSaveTimer);
-}
+void KeepInHistory(const NotificationRecord& record) { HistoryWriter().Add(std::span(&record, 1)); }
 
-void FlushHistory() {
-    if (g_timer != 0) {
-        KillTimer(nullptr, g_timer);
-        g_timer = 0;
-    }
-    const DWORD start = GetTickCount();
-    while (!HandOver() && GetTickCount() - start < kExitWaitMs) Sleep(20);
-    while (HistoryWriter().Pending() > 0 && GetTickCount() - start < kExitWaitMs) Sleep(20);
-}
+void FlushHistory() { HistoryWriter().Flush(kExitWaitMs); }
 
 }  // namespace mirelo

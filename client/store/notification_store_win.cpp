@@ -6,18 +6,23 @@
 #include "core/settings_win.h"
 #include "store/history_window_win.h"
 #include "store/notification_store.h"
+#include "store/record_writer_win.h"
 #include "store/registry_win.h"
 #include "win/async_socket.h"
 #include "win/handles.h"
 #include "win/log.h"
 
 #include <exception>
+#include <vector>
 
 namespace mirelo {
 
 namespace {
 
 constexpr DWORD kReadPiece = 65536;
+// Records of batches waiting for the writer; past this the oldest are dropped.
+constexpr std::size_t kMaxWaiting = 100000;
+constexpr DWORD kExitWaitMs = 10000;
 
 std::string LastErrorText() { return win::ErrorText(static_cast<int>(GetLastError())); }
 
@@ -127,16 +132,8 @@ NotificationStore& ProcessStore() {
     return store;
 }
 
-}  // namespace
-
-StoreFiles& WindowsStoreFiles() {
-    static Win32StoreFiles files;
-    return files;
-}
-
-void SaveNotifications(std::span<const NotificationRecord> records, const std::string& storePath) {
+void Save(const std::vector<NotificationRecord>& records, const std::string& storePath, const std::string& userKey) {
     try {
-        const std::string userKey = Settings().UserKey;
         const StoreReport report =
             ProcessStore().Save(records, storePath, [&userKey] { return ReadSaveOptions(userKey); });
         win::LogText(DescribeStoreReport(report, storePath) + "\n");
@@ -146,8 +143,25 @@ void SaveNotifications(std::span<const NotificationRecord> records, const std::s
     }
 }
 
-void SaveNotification(const NotificationRecord& record, const std::string& storePath) {
-    SaveNotifications(std::span(&record, 1), storePath);
+RecordWriter& StoreWriter() {
+    static RecordWriter writer("store", 0, kMaxWaiting, [] {
+        const ClientSettings& settings = Settings();
+        return [path = settings.StoreFile, userKey = settings.UserKey](const std::vector<NotificationRecord>& records) {
+            Save(records, path, userKey);
+        };
+    });
+    return writer;
 }
+
+}  // namespace
+
+StoreFiles& WindowsStoreFiles() {
+    static Win32StoreFiles files;
+    return files;
+}
+
+void StoreNotifications(std::span<const NotificationRecord> records) { StoreWriter().Add(records); }
+
+void FlushStore() { StoreWriter().Flush(kExitWaitMs); }
 
 }  // namespace mirelo

@@ -336,3 +336,27 @@ def test_bad_batches_change_nothing(mirelo, sender, user_key, tmp_path):
     assert len(entries) == 1002
     assert entries[0]['title'] == 'deep' and entries[-1]['title'] == huge
     assert client.running and no_message_box(client)
+
+
+def write_large_store(path: pathlib.Path, count: int) -> None:
+    """A store file as the client writes it, of count mails."""
+    lines = [f'<Notification id="{number}" applid="2" type="1" date="2026-12-07 09:30" title="report {number}" '
+             f'sender="Kim" openfunction="f" url="http://gw.example/m?id={number}"/>' for number in range(count)]
+    path.write_bytes((DECLARATION.decode() + '\n<NotificationList>\n' + '\n'.join(lines) +
+                      '\n</NotificationList>\n').encode('cp949'))
+
+
+def test_a_slow_save_holds_up_no_pop_up(mirelo, sender, user_key):
+    # The first save of a run reads the whole store: a pop-up that arrives meanwhile shows at once.
+    client, port, path = start(mirelo, user_key)
+    write_large_store(path, 100000)
+    send_batch(sender, port, '--notify', '2', '--sender', 'Lee', '--subject', 'batch mail', '--flag', '1')
+    sender.run('mail', '--sender', 'Kim', '--subject', 'Lunch', '--tcp', '--port', port)
+    wait_store(client, stored(1))
+    assert client.wait_log(r'^pop-up mail shown'), client.log()
+    lines = client.log()
+    shown = next(i for i, line in enumerate(lines) if line.startswith('pop-up mail shown'))
+    saved = next(i for i, line in enumerate(lines) if line.startswith('store: '))
+    assert shown < saved, lines
+    assert len(read_store(path)[1]) == 100001
+    assert client.running
