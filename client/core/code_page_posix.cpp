@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <map>
 #include <vector>
@@ -33,6 +34,13 @@ private:
     std::map<std::string, iconv_t> open_;
 };
 
+// glibc converts through an intermediate form: a call takes in as much input as its buffers hold
+// before the step that meets an unconvertible character fails, so retrying over the whole rest after
+// each one would cost the square of the length. The input goes in pieces of this many bytes.
+constexpr std::size_t kPieceBytes = 256;
+// A character cut at the end of a piece comes whole with this many bytes more.
+constexpr std::size_t kLongestCharacter = 8;
+
 // Converts with iconv, one character at a time past anything the target cannot take.
 std::string Convert(const char* from, const char* to, std::string_view input, std::size_t unitSize,
                     std::string_view replacement) {
@@ -40,21 +48,33 @@ std::string Convert(const char* from, const char* to, std::string_view input, st
     iconv_t cd = converters.Get(from, to);
     if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(replacement);
     std::string out;
-    std::vector<char> buffer(input.size() * 4 + 16);
+    std::vector<char> buffer((kPieceBytes + kLongestCharacter) * 4 + 16);
     char* in = const_cast<char*>(input.data());
     std::size_t inLeft = input.size();
+    std::size_t piece = kPieceBytes;
     while (inLeft > 0) {
         char* outPtr = buffer.data();
         std::size_t outLeft = buffer.size();
-        const std::size_t result = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+        const bool last = piece >= inLeft;
+        std::size_t pieceLeft = std::min(piece, inLeft);
+        const std::size_t taken = pieceLeft;
+        const std::size_t result = iconv(cd, &in, &pieceLeft, &outPtr, &outLeft);
+        inLeft -= taken - pieceLeft;
         out.append(buffer.data(), buffer.size() - outLeft);
-        if (result != static_cast<std::size_t>(-1)) break;
-        if (errno == E2BIG) continue;
-        // EILSEQ or EINVAL: replace one unit of input and go on.
+        if (result != static_cast<std::size_t>(-1) || errno == E2BIG) {
+            piece = kPieceBytes;
+            continue;
+        }
+        if (errno == EINVAL && !last && piece == kPieceBytes) {
+            piece = kPieceBytes + kLongestCharacter;  // the piece ended inside a character
+            continue;
+        }
+        // EILSEQ, or EINVAL at the end of the input: replace one unit of input and go on.
         out.append(replacement);
         const std::size_t skip = std::min(unitSize, inLeft);
         in += skip;
         inLeft -= skip;
+        piece = kPieceBytes;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
     return out;

@@ -36,5 +36,19 @@ TEST(IconvCodec, KoreanAndReplacement) {
     EXPECT_EQ(western.Encode(u"\u00E9", CodePage::Ansi), "\xE9");
 }
 
+// Long texts convert in pieces: a character that straddles the end of a piece, and characters the
+// target lacks anywhere, come out as they would in one piece.
+TEST(IconvCodec, LongTextsConvertWholeAcrossPieces) {
+    const IconvCodec codec("CP949");
+    for (std::size_t lead = 240; lead < 270; ++lead) {
+        const std::u16string text = std::u16string(lead, u'a') + u"\uD034\u0E01\uB860" + std::u16string(300, u'b');
+        const std::string ansi = codec.Encode(text, CodePage::Ansi);
+        EXPECT_EQ(ansi, std::string(lead, 'a') + "\xC4\xFB?\xB7\xD0" + std::string(300, 'b')) << lead;
+        EXPECT_EQ(codec.Decode(std::string(lead, 'a') + "\xC4\xFB\xFF" + std::string(300, 'b'), CodePage::Ansi),
+                  std::u16string(lead, u'a') + u"\uD034\uFFFD" + std::u16string(300, u'b'))
+            << lead;
+    }
+}
+
 }  // namespace
 }  // namespace mirelo
