@@ -18,7 +18,10 @@ namespace {
 // The short form of the icon record that every shell version accepts: 488 bytes in 32-bit programs.
 constexpr DWORD kIconRecordSize = NOTIFYICONDATAA_V2_SIZE;
 static_assert(sizeof(void*) != 4 || kIconRecordSize == 488);
-constexpr int kListenBacklog = 5;
+// Connections the system queues until they are accepted. The server opens one per notification:
+// with a queue of 5 a burst found it full, and the refused senders retried after 1, 3, 7, 15...
+// seconds, so the notifications came in up to a minute late or not at all.
+constexpr int kListenBacklog = SOMAXCONN;
 
 }  // namespace
 

@@ -39,6 +39,13 @@ void ShowReceiveError() {
     showing = false;
 }
 
+// A burst whose older notifications give their pop-ups way to the newest.
+void LogBurst(std::size_t notifications) {
+    if (notifications > kBurstPoppingUp) {
+        Log("%u notifications waiting at once: only the newest pops up\n", static_cast<unsigned>(notifications));
+    }
+}
+
 }  // namespace
 
 void CNotifySocket::Open(int port) {
@@ -74,9 +81,7 @@ void CNotifySocket::OnReceive(int) {
         if (decision.action == DatagramAction::Dispatch) ++notifications;
         batch.push_back({std::string(datagram), decision});
     }
-    if (notifications > kBurstPoppingUp) {
-        Log("%u notifications waiting at once: only the newest pops up\n", static_cast<unsigned>(notifications));
-    }
+    LogBurst(notifications);
     std::size_t index = 0;
     for (const Received& item : batch) {
         const std::string& datagram = item.bytes;
@@ -102,20 +107,37 @@ void CNotifySocket::OnReceive(int) {
 
 CNotifyListenSocket::~CNotifyListenSocket() { connections_.clear(); }
 
-void CNotifyListenSocket::OnAccept(int) {
-    auto connection = std::make_unique<CNotifyAcceptedSocket>(*this, nextId_++);
-    if (!connection->AcceptFrom(*this)) return;
-    if (const auto evicted = reception_.Accept(connection->Id(), GetTickCount())) {
-        Release(*evicted, "connection without progress closed to admit a new one\n");
+void CNotifyListenSocket::OnAccept(int) { AcceptWaiting(); }
+
+void CNotifyListenSocket::AcceptWaiting() {
+    // Every connection waiting is taken while there is room: their messages are then read before
+    // the first is delivered, and messages that came in together show as one burst. Without room
+    // the rest stay in the system's queue until a place frees. The listener is never asked for a
+    // connection it does not have (an accept event may be stale): after a failed accept the next
+    // connection went unannounced.
+    acceptWaiting_ = false;
+    while (Readable()) {
+        const unsigned now = GetTickCount();
+        if (!reception_.CanAccept(now)) {
+            acceptWaiting_ = true;
+            return;
+        }
+        auto connection = std::make_unique<CNotifyAcceptedSocket>(*this, nextId_++);
+        if (!connection->AcceptFrom(*this)) return;
+        if (const auto evicted = reception_.Accept(connection->Id(), now)) {
+            // A finished connection only waits for its peer to close: its message is kept.
+            Release(evicted->id, evicted->finished ? "" : "connection without progress closed to admit a new one\n");
+        }
+        connections_.push_back(std::move(connection));
     }
-    connections_.push_back(std::move(connection));
 }
 
 void CNotifyListenSocket::OnTick(unsigned nowMs) {
     for (const TcpReception::Id id : reception_.Idle(nowMs)) Release(id, "idle connection closed\n");
+    if (acceptWaiting_) AcceptWaiting();
 }
 
-void CNotifyListenSocket::Receive(CNotifyAcceptedSocket& connection, std::string_view bytes) {
+bool CNotifyListenSocket::Receive(CNotifyAcceptedSocket& connection, std::string_view bytes) {
     using Event = TcpReception::Event;
     const TcpReception::Id id = connection.Id();
     const TcpReception::Received received = reception_.Receive(id, bytes, GetTickCount());
@@ -132,8 +154,11 @@ void CNotifyListenSocket::Receive(CNotifyAcceptedSocket& connection, std::string
             connection.ShutdownSend();
             const MessageHeader header = reception_.Message(id)->Header();
             // The payload leaves the connection: its bytes are freed once the message is handled.
-            const std::string payload = reception_.TakePayload(id);
-            connection.Deliver(header, payload);
+            finished_.push_back({header, reception_.TakePayload(id)});
+            // Delivered once the events already waiting are read: connections that finish together
+            // show as one burst, as the datagrams read at once do.
+            if (!deliveryQueued_) deliveryQueued_ = PostDeferred();
+            if (!deliveryQueued_) DeliverFinished();
             break;
         }
         case Event::Malformed: Release(id, "connection with a malformed header closed\n"); break;
@@ -150,27 +175,44 @@ void CNotifyListenSocket::Receive(CNotifyAcceptedSocket& connection, std::string
         case Event::None:
         case Event::Ignored: break;
     }
+    return reception_.Message(id) != nullptr;
 }
 
 void CNotifyListenSocket::Release(CNotifyAcceptedSocket* connection) {
     reception_.Remove(connection->Id());
     connections_.remove_if([connection](const auto& owned) { return owned.get() == connection; });
+    if (acceptWaiting_) AcceptWaiting();
 }
 
 void CNotifyListenSocket::Release(TcpReception::Id id, const char* why) {
     const auto found =
         std::find_if(connections_.begin(), connections_.end(), [id](const auto& owned) { return owned->Id() == id; });
     if (found == connections_.end()) return;
-    Log("%s", why);
+    if (*why != '\0') Log("%s", why);
     Release(found->get());
 }
 
-void CNotifyAcceptedSocket::Deliver(const MessageHeader& header, const std::string& payload) {
-    if (header.kind == kKindXmlBatch) {
-        ReadXmlBatch(payload);
-    } else {
-        dispatcher_.Dispatch(header.kind, payload.data(), header.length);
+void CNotifyListenSocket::OnDeferred() {
+    deliveryQueued_ = false;
+    DeliverFinished();
+}
+
+void CNotifyListenSocket::DeliverFinished() {
+    const std::vector<Finished> finished = std::move(finished_);
+    finished_.clear();
+    const auto notifications = static_cast<std::size_t>(std::count_if(
+        finished.begin(), finished.end(), [](const Finished& item) { return item.header.kind != kKindXmlBatch; }));
+    LogBurst(notifications);
+    std::size_t index = 0;
+    for (const Finished& item : finished) {
+        if (item.header.kind == kKindXmlBatch) {
+            ReadXmlBatch(item.payload);
+        } else {
+            dispatcher_.Dispatch(item.header.kind, item.payload.data(), item.header.length,
+                                 NewerWaiting(index++, notifications));
+        }
     }
+    CPopup::CloseOverdue();
 }
 
 void CNotifyAcceptedSocket::OnReceive(int) {
@@ -191,6 +233,19 @@ void CNotifyAcceptedSocket::OnReceive(int) {
     listener_.Receive(*this, std::string_view(buffer, static_cast<std::size_t>(received)));
 }
 
-void CNotifyAcceptedSocket::OnClose(int) { listener_.Release(this); }
+void CNotifyAcceptedSocket::OnClose(int) {
+    // What the peer sent last may still wait unread. Nothing to read at all means the event was
+    // another connection's, closed since, whose handle this one took over: it changes nothing.
+    char buffer[kReceiveBufferSize];
+    for (;;) {
+        const int received = AsyncSocket::Receive(buffer, kReceiveBufferSize - 1);
+        if (received == SOCKET_ERROR && LastError() == WSAEWOULDBLOCK) return;
+        if (received <= 0) {
+            listener_.Release(this);  // deletes this object: nothing may follow
+            return;
+        }
+        if (!listener_.Receive(*this, std::string_view(buffer, static_cast<std::size_t>(received)))) return;
+    }
+}
 
 }  // namespace mirelo

@@ -6,6 +6,7 @@
 
 #include <list>
 #include <memory>
+#include <vector>
 #include <string>
 #include <string_view>
 
@@ -38,19 +39,33 @@ public:
     ~CNotifyListenSocket() override;
 
     // Bytes received on a connection: reassembles, dispatches a complete message, closes what must go.
-    void Receive(CNotifyAcceptedSocket& connection, std::string_view bytes);
+    // False when the connection itself went (and its object with it).
+    bool Receive(CNotifyAcceptedSocket& connection, std::string_view bytes);
     // Closes and deletes a connection.
     void Release(CNotifyAcceptedSocket* connection);
 
 protected:
     void OnAccept(int error) override;
     void OnTick(unsigned nowMs) override;
+    void OnDeferred() override;
 
 private:
+    struct Finished {
+        MessageHeader header;
+        std::string payload;
+    };
+
     void Release(TcpReception::Id id, const char* why);
+    void AcceptWaiting();
+    // Hands the messages that finished together to the dispatcher, the newest last.
+    void DeliverFinished();
 
     CNotifyClient& owner_;
+    CDispatcher dispatcher_;
     TcpReception reception_;
+    std::vector<Finished> finished_;
+    bool deliveryQueued_ = false;
+    bool acceptWaiting_ = false;  // connections wait in the system's queue for a place
     TcpReception::Id nextId_ = 1;
     std::list<std::unique_ptr<CNotifyAcceptedSocket>> connections_;
 };
@@ -61,7 +76,6 @@ public:
     CNotifyAcceptedSocket(CNotifyListenSocket& listener, TcpReception::Id id) : listener_(listener), id_(id) {}
 
     TcpReception::Id Id() const { return id_; }
-    void Deliver(const MessageHeader& header, const std::string& payload);
 
 protected:
     void OnReceive(int error) override;
@@ -70,7 +84,6 @@ protected:
 private:
     CNotifyListenSocket& listener_;
     const TcpReception::Id id_;
-    CDispatcher dispatcher_;
 };
 
 }  // namespace mirelo

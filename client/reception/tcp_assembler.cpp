@@ -49,19 +49,30 @@ std::string TcpMessageAssembler::TakePayload() {
     return taken;
 }
 
-std::optional<TcpReception::Id> TcpReception::Accept(Id id, unsigned nowMs) {
-    std::optional<Id> evicted;
+bool TcpReception::MayMakeRoom(const Connection& connection, unsigned nowMs) const {
+    // Time is compared as elapsed milliseconds, which survives the wrap of the tick counter.
+    return connection.message.Finished() || nowMs - connection.acceptedMs >= limits_.graceMs;
+}
+
+bool TcpReception::CanAccept(unsigned nowMs) const {
+    return connections_.size() < limits_.connections ||
+           std::any_of(connections_.begin(), connections_.end(),
+                       [&](const Connection& c) { return MayMakeRoom(c, nowMs); });
+}
+
+std::optional<TcpReception::Evicted> TcpReception::Accept(Id id, unsigned nowMs) {
+    std::optional<Evicted> evicted;
     if (connections_.size() >= limits_.connections && !connections_.empty()) {
-        // Time is compared as elapsed milliseconds, which survives the wrap of the tick counter.
-        const auto staler = [nowMs](const Connection& a, const Connection& b) {
+        const auto staler = [&](const Connection& a, const Connection& b) {
+            if (MayMakeRoom(a, nowMs) != MayMakeRoom(b, nowMs)) return MayMakeRoom(a, nowMs);
             if (a.message.Finished() != b.message.Finished()) return a.message.Finished();
             return nowMs - a.lastProgressMs > nowMs - b.lastProgressMs;
         };
         const auto victim = std::min_element(connections_.begin(), connections_.end(), staler);
-        evicted = victim->id;
+        evicted = Evicted{victim->id, victim->message.Finished()};
         Erase(static_cast<std::size_t>(victim - connections_.begin()));
     }
-    connections_.push_back({id, TcpMessageAssembler(limits_.messageBytes), nowMs});
+    connections_.push_back({id, TcpMessageAssembler(limits_.messageBytes), nowMs, nowMs});
     return evicted;
 }
 

@@ -19,6 +19,9 @@ struct TcpLimits {
     std::size_t totalBytes = 64u << 20;    // payload bytes held by all connections together
     std::size_t connections = 64;
     unsigned idleMs = 10000;  // a connection that makes no progress for this long is closed
+    // A connection that has not finished its message gives its place to a new one only when it has
+    // been open this long: until it is read, one that came in with its whole message looks idle too.
+    unsigned graceMs = 1000;
 };
 
 // Reassembles the one message an accepted connection carries. The header may arrive split over
@@ -74,9 +77,18 @@ public:
 
     explicit TcpReception(const TcpLimits& limits = {}) : limits_(limits) {}
 
+    struct Evicted {
+        Id id;
+        bool finished;  // its message was complete: nothing is lost with it
+    };
+
+    // Whether a new connection may come in now: a place is free, or a finished connection or one
+    // open for graceMs can make one.
+    bool CanAccept(unsigned nowMs) const;
     // Takes a new connection. When every place is taken, returns the connection to close to make
-    // room (and forgets it): a finished one first, then the one longest without progress.
-    std::optional<Id> Accept(Id id, unsigned nowMs);
+    // room (and forgets it): of those that may make room a finished one first, then the one longest
+    // without progress. Without CanAccept, any connection may have to go.
+    std::optional<Evicted> Accept(Id id, unsigned nowMs);
     Received Receive(Id id, std::string_view bytes, unsigned nowMs);
     // The message of a connection; nullptr for an id that is not (or no longer) here.
     const TcpMessageAssembler* Message(Id id) const;
@@ -94,8 +106,10 @@ private:
         Id id;
         TcpMessageAssembler message;
         unsigned lastProgressMs;
+        unsigned acceptedMs;
     };
 
+    bool MayMakeRoom(const Connection& connection, unsigned nowMs) const;
     // The index of a connection; Count() when it is not here.
     std::size_t IndexOf(Id id) const;
     // Closes the connections holding the most until all together fit; false when `id` would go.

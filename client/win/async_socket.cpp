@@ -11,6 +11,7 @@ namespace mirelo::win {
 namespace {
 
 constexpr UINT kSocketMessage = WM_APP + 1;
+constexpr UINT kDeferredMessage = WM_APP + 2;
 constexpr UINT_PTR kTickTimer = 1;
 constexpr UINT kTickMs = 1000;
 constexpr char kSocketWindowClass[] = "MireloSocketWindow";
@@ -30,6 +31,11 @@ public:
         if (WSAAsyncSelect(s, hwnd_, kSocketMessage, events) != 0) return false;
         sockets_[s] = owner;
         return true;
+    }
+
+    bool PostDeferred(SOCKET s, AsyncSocket* owner) {
+        return hwnd_ != nullptr && PostMessageA(hwnd_, kDeferredMessage, static_cast<WPARAM>(s),
+                                                reinterpret_cast<LPARAM>(owner)) != FALSE;
     }
 
     void Unregister(SOCKET s) {
@@ -79,6 +85,12 @@ private:
         try {
             if (message == kSocketMessage) {
                 Instance().Deliver(static_cast<SOCKET>(wParam), WSAGETSELECTEVENT(lParam), WSAGETSELECTERROR(lParam));
+                return 0;
+            }
+            if (message == kDeferredMessage) {
+                auto* owner = reinterpret_cast<AsyncSocket*>(lParam);
+                // Closed since: another socket may have taken the handle.
+                if (Instance().Find(static_cast<SOCKET>(wParam)) == owner) owner->OnDeferred();
                 return 0;
             }
             if (message == WM_TIMER && wParam == kTickTimer) {
@@ -152,6 +164,16 @@ bool AsyncSocket::CreateListener(int port, int backlog) {
     return Attach(s, FD_ACCEPT);
 }
 
+bool AsyncSocket::Readable() const {
+    if (!IsOpen()) return false;
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(socket_, &readable);
+    timeval now{0, 0};
+    // Should select itself fail, the read is tried: the caller finds out from it.
+    return select(0, &readable, nullptr, nullptr, &now) != 0;
+}
+
 bool AsyncSocket::AcceptFrom(AsyncSocket& listener) {
     Close();
     const SOCKET s = accept(listener.socket_, nullptr, nullptr);
@@ -177,6 +199,8 @@ bool AsyncSocket::SendTo(const void* data, int size, const sockaddr_in& to) {
     return sendto(socket_, static_cast<const char*>(data), size, 0, reinterpret_cast<const sockaddr*>(&to),
                   sizeof(to)) == size;
 }
+
+bool AsyncSocket::PostDeferred() { return IsOpen() && SocketWindow::Instance().PostDeferred(socket_, this); }
 
 void AsyncSocket::ShutdownSend() {
     if (IsOpen()) shutdown(socket_, SD_SEND);

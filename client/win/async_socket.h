@@ -20,6 +20,9 @@ public:
     bool CreateDatagram(int port);
     // A stream socket bound to the port on every local address, listening.
     bool CreateListener(int port, int backlog);
+    // Whether a read (or, on a listener, an accept) would find something now, without waiting.
+    // True as well when that cannot be told.
+    bool Readable() const;
     // Accepts the pending connection of a listener into this object.
     bool AcceptFrom(AsyncSocket& listener);
 
@@ -27,6 +30,9 @@ public:
     int Receive(char* buffer, int size);
     bool SendTo(const void* data, int size, const sockaddr_in& to);
     void ShutdownSend();
+    // Has OnDeferred called once the socket events already waiting in the queue are delivered;
+    // false when it could not be queued.
+    bool PostDeferred();
     void Close();
 
     // The receive buffer the system actually granted (it may cap what was asked for); 0 when unknown.
@@ -40,6 +46,7 @@ protected:
     virtual void OnReceive(int error) {}
     virtual void OnAccept(int error) {}
     virtual void OnClose(int error) {}
+    virtual void OnDeferred() {}
     // Called about once a second while the socket is open.
     virtual void OnTick(unsigned nowMs) {}
 

@@ -1,9 +1,11 @@
 """A burst of mail notifications: the client's threads stay within a fixed bound while the notifier
 windows are slow to answer, and every pop-up closes on time; a backlog read at once pops up only its
-newest, and loses nothing (bench/flood measures the long floods)."""
+newest, and loses nothing, over UDP and over TCP (bench/flood measures the long floods)."""
 from __future__ import annotations
 
 import re
+import socket
+import threading
 import time
 
 from flood_watch import (TIMESTAMPED, closed_count, gave_way_count, linux_pid, linux_threads, mail_datagram,
@@ -105,3 +107,36 @@ def test_a_backlog_pops_up_its_newest_and_loses_nothing(mirelo, sender, wine, in
         time.sleep(1)
         after = stats(wine, tools_dir)
         assert after.windows <= start.windows and after.threads <= start.threads + 2, (start, after)
+
+
+TCP_BURST = 120  # more connections at once than the client keeps open (64)
+
+
+def test_a_tcp_burst_is_taken_in_at_once_and_loses_nothing(mirelo, sender):
+    mirelo.write_ini(mirelo.program_ini, {'Version': '1', 'FloatTime': str(FLOAT_TIME_MS)})
+    port = free_port()
+    client = mirelo.start(payload(ListenPort=str(port), ListenMode='1'))
+    assert client.wait_log(r'^main frame created'), client.log()
+    message = mail_datagram(sender)
+    outcomes = []
+
+    def send_one():
+        # One connection per notification; the client closes its side once the message is whole.
+        try:
+            with socket.create_connection(('127.0.0.1', port), timeout=30) as peer:
+                peer.sendall(message)
+                outcomes.append(peer.recv(1) == b'')
+        except OSError as error:
+            outcomes.append(repr(error))
+
+    started = time.monotonic()
+    peers = [threading.Thread(target=send_one) for _ in range(TCP_BURST)]
+    for peer in peers:
+        peer.start()
+    for peer in peers:
+        peer.join()
+    # Refused connections would come back only after the system's retries (1, 3, 7... seconds).
+    assert time.monotonic() - started < 10 and outcomes == [True] * TCP_BURST, outcomes
+    assert client.wait_count(r'^dispatch kind=2 ', TCP_BURST, timeout=30) == TCP_BURST, client.log()[-20:]
+    assert client.has_log(r'^\d+ notifications waiting at once: only the newest pops up$'), client.log()[-20:]
+    assert gave_way_count(client.stderr_path, 2) >= TCP_BURST // 2

@@ -153,15 +153,30 @@ TEST(TcpAssembler, EndMessageEmptyPayloadAndMalformedHeaders) {
 constexpr TcpLimits kSmall{100, 250, 3, 1000};
 using Event = TcpReception::Event;
 
-TEST(TcpReception, AFullTableMakesRoomByTheStalestConnection) {
+TEST(TcpReception, AFullTableMakesRoomByAFinishedOrLongOpenConnection) {
     TcpReception reception(kSmall);
     EXPECT_EQ(reception.Accept(1, 0), std::nullopt);
     EXPECT_EQ(reception.Accept(2, 10), std::nullopt);
     EXPECT_EQ(reception.Accept(3, 20), std::nullopt);
     EXPECT_EQ(reception.Receive(1, "0000", 30).event, Event::None);
-    EXPECT_EQ(reception.Accept(4, 40), 2u) << "2 has gone longest without progress";
+    EXPECT_FALSE(reception.CanAccept(40)) << "all full, none finished, none open for a second";
+    const auto forced = reception.Accept(4, 40);
+    ASSERT_TRUE(forced.has_value());
+    EXPECT_EQ(forced->id, 2u) << "forced anyway, 2 has gone longest without progress";
     EXPECT_EQ(reception.Receive(4, "0000000312abc", 50).event, Event::Complete);
-    EXPECT_EQ(reception.Accept(5, 60), 4u) << "a finished connection goes first, however fresh";
+    EXPECT_TRUE(reception.CanAccept(60));
+    const auto finished = reception.Accept(5, 60);
+    ASSERT_TRUE(finished.has_value());
+    EXPECT_EQ(finished->id, 4u) << "a finished connection goes first, however fresh";
+    EXPECT_TRUE(finished->finished);
+    // 1 and 3 have been open a second and just made progress; 5 came in later and has not been read.
+    reception.Receive(1, "0", 1010);
+    reception.Receive(3, "0", 1010);
+    EXPECT_TRUE(reception.CanAccept(1030));
+    const auto longOpen = reception.Accept(6, 1030);
+    ASSERT_TRUE(longOpen.has_value());
+    EXPECT_EQ(longOpen->id, 1u) << "not 5, however long it waits to be read";
+    EXPECT_FALSE(longOpen->finished);
     EXPECT_EQ(reception.Count(), 3u);
     EXPECT_EQ(reception.Message(2), nullptr);
 }
