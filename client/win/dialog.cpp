@@ -38,6 +38,17 @@ std::vector<BYTE> TemplateBytes(int templateId) {
     return std::vector<BYTE>(data, data + size);
 }
 
+// The style of a template TemplateBytes returned (never empty).
+DWORD ReadStyle(const std::vector<BYTE>& bytes) {
+    DWORD style = 0;
+    std::memcpy(&style, bytes.data() + StyleOffset(bytes.data(), bytes.size()), sizeof(style));
+    return style;
+}
+
+void WriteStyle(std::vector<BYTE>& bytes, DWORD style) {
+    std::memcpy(bytes.data() + StyleOffset(bytes.data(), bytes.size()), &style, sizeof(style));
+}
+
 }  // namespace
 
 bool IsModelessDialogMessage(MSG& message) {
@@ -80,9 +91,7 @@ bool Dialog::AdoptModeless(HWND window) {
 
 DWORD Dialog::TemplateStyle(int templateId) {
     const std::vector<BYTE> bytes = TemplateBytes(templateId);
-    DWORD style = 0;
-    if (!bytes.empty()) std::memcpy(&style, bytes.data() + StyleOffset(bytes.data(), bytes.size()), sizeof(style));
-    return style;
+    return bytes.empty() ? 0 : ReadStyle(bytes);
 }
 
 HWND Dialog::CreateUnbound(int templateId) {
@@ -90,11 +99,7 @@ HWND Dialog::CreateUnbound(int templateId) {
     if (bytes.empty()) return nullptr;
     // Made ahead and kept hidden, the window must not take the foreground from the program in use
     // as the template's DS_SETFOREGROUND would: whoever adopts it decides when it comes forward.
-    BYTE* styleBytes = bytes.data() + StyleOffset(bytes.data(), bytes.size());
-    DWORD style = 0;
-    std::memcpy(&style, styleBytes, sizeof(style));
-    style &= ~static_cast<DWORD>(DS_SETFOREGROUND);
-    std::memcpy(styleBytes, &style, sizeof(style));
+    WriteStyle(bytes, ReadStyle(bytes) & ~static_cast<DWORD>(DS_SETFOREGROUND));
     return CreateDialogIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(bytes.data()),
                                       nullptr, &Dialog::Procedure, 0);
 }
