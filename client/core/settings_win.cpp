@@ -2,9 +2,12 @@
 
 #include <windows.h>
 
+#include "core/profile_section.h"
 #include "store/support_win.h"
 #include "win/resources.h"
 
+#include <map>
+#include <string_view>
 #include <vector>
 
 namespace mirelo {
@@ -29,11 +32,15 @@ public:
     bool IsFile(const std::string& path) override { return FileExists(path); }
     void MakeDirectory(const std::string& path) override { CreateDirectoryA(path.c_str(), nullptr); }
     void CopyFileOver(const std::string& from, const std::string& to) override {
+        sections_.clear();
         CopyFileA(from.c_str(), to.c_str(), FALSE);
     }
 
     std::string ReadProfile(const std::string& path, const std::string& section, const std::string& key,
                             const std::string& defaultText, std::size_t bufferSize) override {
+        if (const ProfileSection* read = Section(path, section)) {
+            return read->Find(key, bufferSize).value_or(defaultText.substr(0, bufferSize > 0 ? bufferSize - 1 : 0));
+        }
         std::vector<char> buffer(bufferSize + 1, '\0');
         GetPrivateProfileStringA(section.c_str(), key.c_str(), defaultText.c_str(), buffer.data(),
                                  static_cast<DWORD>(bufferSize), path.c_str());
@@ -42,6 +49,7 @@ public:
 
     void WriteProfile(const std::string& path, const std::string& section, const std::string& key,
                       const std::string& value) override {
+        sections_.clear();
         WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path.c_str());
     }
 
@@ -53,6 +61,31 @@ public:
 
     unsigned TickCount() override { return GetTickCount(); }
     std::string LoadText(int stringId) override { return win::LoadText(stringId); }
+
+private:
+    // The settings are read at the start, dozens of keys of one section, and every
+    // GetPrivateProfileString opens and checks the file again (under Wine a quarter of a millisecond
+    // each): a section is read once, whole, and kept until the program writes a profile or copies a
+    // file. Null for a section too large to keep: its keys are read one by one.
+    const ProfileSection* Section(const std::string& path, const std::string& section) {
+        const std::string name = path + '\n' + section;
+        if (const auto found = sections_.find(name); found != sections_.end()) return &found->second;
+        constexpr std::size_t kLargestSection = 1u << 20;
+        std::vector<char> buffer(4096);
+        for (;;) {
+            const DWORD length = GetPrivateProfileSectionA(section.c_str(), buffer.data(),
+                                                           static_cast<DWORD>(buffer.size()), path.c_str());
+            // A section that did not fit comes back cut, its length two short of the buffer's.
+            if (static_cast<std::size_t>(length) + 2 < buffer.size()) {
+                const std::string_view entries(buffer.data(), length);
+                return &sections_.emplace(name, ProfileSection(entries)).first->second;
+            }
+            if (buffer.size() >= kLargestSection) return nullptr;
+            buffer.resize(buffer.size() * 2);
+        }
+    }
+
+    std::map<std::string, ProfileSection> sections_;  // by path and section name
 };
 
 // Defined in this order so that the settings are destroyed, and saved, before their host.

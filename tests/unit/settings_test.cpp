@@ -1,4 +1,5 @@
 #include "core/settings.h"
+#include "core/profile_section.h"
 
 #include <gtest/gtest.h>
 
@@ -223,6 +224,31 @@ TEST_F(SettingsTest, SavedValuesStayOneLineEach) {
     }
     EXPECT_EQ(host.UserServer()["BrowserTitle"], "Title  UseView=0");
     EXPECT_EQ(host.UserServer().count("UseView"), 0u);
+}
+
+TEST(ProfileSection, FindsKeysAsTheProfileFunctionsDo) {
+    using namespace std::string_view_literals;
+    const ProfileSection section("Version=3\0floattime=500\0 Spaced = a b \0; a comment\0=no key\0"
+                                 "Quoted=\"x y\"\0Single='z'\0Half=\"w\0Version=4\0Empty=\0BaseURL=http://gw/a=b\0"sv);
+    const struct {
+        const char* key;
+        std::size_t bufferSize;
+        std::optional<std::string> value;
+    } cases[] = {
+        {"Version", 64, "3"},           // the first of equal keys
+        {"FloatTime", 64, "500"},       // keys match without regard to case
+        {"spaced", 64, "a b"},          // spaces around key and value go
+        {"Quoted", 64, "x y"},          // matching quotes go
+        {"Single", 64, "z"},
+        {"Half", 64, "\"w"},            // a lone quote stays
+        {"Empty", 64, ""},
+        {"BaseURL", 64, "http://gw/a=b"},
+        {"BaseURL", 5, "http"},         // cut to the buffer, its last character kept for the zero
+        {"; a comment", 64, std::nullopt},
+        {"Missing", 64, std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(section.Find(c.key, c.bufferSize), c.value) << c.key << " " << c.bufferSize;
+    EXPECT_EQ(ProfileSection(""sv).Find("Version", 64), std::nullopt);
 }
 
 }  // namespace
