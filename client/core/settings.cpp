@@ -30,6 +30,7 @@ std::string FolderOf(const std::string& path) {
 ClientSettings::ClientSettings(SettingsHost& host) : host_(host) {
     LocateIniFile();
     Load();
+    host_.ReadingDone();
 }
 
 ClientSettings::~ClientSettings() { Save(); }
@@ -131,6 +132,7 @@ void ClientSettings::Reload() {
     ReceiveListMode = ReadBool("UseRecvListDlg", "0");
     QuietWhilePresenting = ReadBool("QuietWhilePresenting", "1");
     KeepHistory = ReadBool("KeepHistory", "1");
+    host_.ReadingDone();
 }
 
 void ClientSettings::Save() {

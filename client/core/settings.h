@@ -33,6 +33,9 @@ public:
                                     const std::string& defaultText, std::size_t bufferSize) = 0;
     virtual void WriteProfile(const std::string& path, const std::string& section, const std::string& key,
                               const std::string& value) = 0;
+    // One pass of reads is over (the start, a reload): what the host kept of the files goes, and the
+    // next pass sees them as they are then.
+    virtual void ReadingDone() {}
     virtual Rect WorkArea() = 0;
     virtual unsigned TickCount() = 0;
     virtual std::string LoadText(int stringId) = 0;

@@ -59,14 +59,16 @@ public:
         return {area.left, area.top, area.right, area.bottom};
     }
 
+    void ReadingDone() override { sections_.clear(); }
+
     unsigned TickCount() override { return GetTickCount(); }
     std::string LoadText(int stringId) override { return win::LoadText(stringId); }
 
 private:
-    // The settings are read at the start, dozens of keys of one section, and every
+    // The settings are read in passes, dozens of keys of one section each, and every
     // GetPrivateProfileString opens and checks the file again (under Wine a quarter of a millisecond
-    // each): a section is read once, whole, and kept until the program writes a profile or copies a
-    // file. Null for a section too large to keep: its keys are read one by one.
+    // each): a section is read once, whole, and kept until the pass is over or the program writes a
+    // profile or copies a file. Null for a section too large to keep: its keys are read one by one.
     const ProfileSection* Section(const std::string& path, const std::string& section) {
         const std::string name = path + '\n' + section;
         if (const auto found = sections_.find(name); found != sections_.end()) return &found->second;
