@@ -9,6 +9,7 @@ import subprocess
 import pytest
 
 from conftest import is_64bit
+from flood_watch import linux_pid
 from mirelo_client import MireloProcess, payload
 from wine_session import kill_group, wait_until
 
@@ -84,9 +85,16 @@ def shell_start(wine, target: str, logs, name: str) -> MireloProcess:
     return MireloProcess(process, stderr_path, wine.code_page)
 
 
+def wait_ended(wine) -> None:
+    """The client writes the user's settings as its process ends, after its last log line: what comes
+    next must not race that write."""
+    assert wait_until(lambda: linux_pid(wine.prefix, 'Mirelo.exe') is None, 30), 'the client did not end'
+
+
 def end_client(wine, program: str, client: MireloProcess) -> None:
     wine.run([program + r'\Mirelo.exe', 'APPEXIT'], timeout=60)
     assert client.wait_log(r'^shutdown$', 60), client.log()[-20:]
+    wait_ended(wine)
 
 
 def settings_written(user_ini, key: str) -> list[str]:
@@ -156,6 +164,7 @@ def test_an_upgrade_ends_the_running_client_and_keeps_the_users_settings(wine, s
 
     install(wine, setup_exe, logs)
     assert running.wait_log(r'^shutdown$', 30), 'the upgrade left the client running'
+    wait_ended(wine)
     assert (program_dir / 'Mirelo.exe').is_file()
 
     # The new client goes on with the user's file rather than seeding a fresh one from the program folder.
